@@ -1,0 +1,38 @@
+// MoveMaskWindow: lays the translucent mask exactly over the current target.
+#include "capture/capture_internal.h"
+#include "capture/mask_geometry.h"
+#include "capture/shared_state.h"
+#include "common/trace_log.h"
+
+void WINAPI MoveMaskWindow(void) {
+  HWND mask = glShared.glhMaskWnd;
+  if (mask == NULL) {
+    TraceLog("glhMaskWnd == NULL, Won't Move");
+    return;
+  }
+  TraceLog("glhMaskWnd != NULL, Move MaskWnd");
+
+  int border = GetSystemMetrics(SM_CYBORDER);
+  int caption = GetSystemMetrics(SM_CYCAPTION);
+  HWND target = glShared.glhTargetWnd;
+  RECT r = {0, 0, 0, 0};
+  BOOL gotRect = GetWindowRect(target, &r);
+  if (!gotRect) {
+    SetRect(&r, 0, 0, 0, 0);
+    TraceLog("GetWindowRect (MaskWindow) Failed");
+  }
+  MaskPlacement placement = ComputeMaskPlacement(r, target == GetDesktopWindow(), border, caption);
+
+  HRGN region = CreateRectRgn(0, 0, placement.region.right - placement.region.left,
+                              placement.region.bottom - placement.region.top);
+  if (region == NULL) TraceLog("CreateRectRgn (MaskWindow) Failed");
+  OffsetRgn(region, border, caption);
+  // Once accepted, the region belongs to the system, which frees the previous one.
+  if (!SetWindowRgn(mask, region, FALSE)) {
+    TraceLog("SetWindowRgn (MaskWindow) Failed");
+    if (region != NULL) DeleteObject(region);
+  }
+  MoveWindow(mask, placement.x, placement.y, placement.width, placement.height, FALSE);
+  BringWindowToTop(mask);
+  ShowWindow(mask, SW_SHOW);
+}
