@@ -1,0 +1,24 @@
+# The two commands of the README: `make run` and `make test`. Both install what is missing.
+BUILD      := build
+JOBS       ?= 2
+
+.PHONY: all deps build test run clean
+
+all: build
+
+deps:
+	@bash scripts/install_deps.sh
+
+# The shipped 32-bit binaries: build/bin/Vistrel.exe, Vistrel.dll, Encoder.dll.
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@bash scripts/run_tests.sh $(BUILD)
+
+run: build
+	@bash scripts/run_program.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a command with a fresh Wine prefix under build/ and a private Xvfb display,
+# then ends only what it started: its own wineserver and its own Xvfb.
+#   with_wine_display.sh BUILD_DIR COMMAND [ARGS...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd); shift
+. "$here/wine_env.sh"
+
+export WINEPREFIX="$build/wineprefix.$$"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installers
+rm -rf "$WINEPREFIX"
+xvfb_pid=""
+
+cleanup() {
+  WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+  [ -z "${VISTREL_KEEP_PREFIX:-}" ] && rm -rf "$WINEPREFIX"
+  return 0
+}
+trap cleanup EXIT
+
+# A private display: Xvfb picks a free number and writes it to the pipe.
+exec {fd}<> <(:)
+Xvfb -displayfd "$fd" -screen 0 "${VISTREL_SCREEN:-1280x1024x24}" -nolisten tcp -ac >/dev/null 2>&1 &
+xvfb_pid=$!
+display=""
+deadline=$((SECONDS + 30))
+while [ -z "$display" ] && [ $SECONDS -lt $deadline ]; do
+  read -r -t 1 display <&"$fd" || true
+done
+[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display"
+
+"$VISTREL_WINE" wineboot -i >/dev/null 2>&1 || true
+# No window manager: leave Wine's windows unmanaged, so that hiding or destroying
+# a window does not wait for a window manager to withdraw it.
+"$VISTREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wineserver -w
+wineserver -p  # keep the server up between test processes
+
+echo "Wine prefix $WINEPREFIX ($WINEARCH), display $DISPLAY"
+"$@"
