@@ -33,12 +33,15 @@ done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 
-"$VISTREL_WINE" wineboot -i >/dev/null 2>&1 || true
+# The server stays up between test processes, and so do the services that
+# wineboot starts here; started from a test instead, they would inherit its
+# output pipe and keep CTest waiting.
+mkdir -p "$WINEPREFIX"
+wineserver -p
+"$VISTREL_WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
 # No window manager: leave Wine's windows unmanaged, so that hiding or destroying
 # a window does not wait for a window manager to withdraw it.
 "$VISTREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w
-wineserver -p  # keep the server up between test processes
 
 echo "Wine prefix $WINEPREFIX ($WINEARCH), display $DISPLAY"
 "$@"

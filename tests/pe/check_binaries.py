@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Checks the shipped 32-bit binaries as files: machine and format, the capture
+library's exports and its shared section, the encoder's export, and that nothing
+but system libraries is imported.
+
+usage: check_binaries.py BIN_DIR
+"""
+import os
+import struct
+import sys
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
+               "ole32.dll", "windowscodecs.dll", "oleaut32.dll", "advapi32.dll"}
+
+passed = 0
+failed = 0
+
+
+def check(ok, what):
+    global passed, failed
+    if ok:
+        passed += 1
+    else:
+        failed += 1
+        print("FAIL:", what)
+
+
+class PE:
+    def __init__(self, path):
+        self.data = open(path, "rb").read()
+        d = self.data
+        self.pe = struct.unpack_from("<I", d, 0x3C)[0]
+        self.signature = d[self.pe:self.pe + 4]
+        self.machine, self.nsections = struct.unpack_from("<HH", d, self.pe + 4)
+        optsize = struct.unpack_from("<H", d, self.pe + 20)[0]
+        self.characteristics = struct.unpack_from("<H", d, self.pe + 22)[0]
+        opt = self.pe + 24
+        self.magic = struct.unpack_from("<H", d, opt)[0]
+        self.subsystem = struct.unpack_from("<H", d, opt + 68)[0]
+        ndirs = struct.unpack_from("<I", d, opt + 92)[0]
+        self.dirs = [struct.unpack_from("<II", d, opt + 96 + 8 * i) for i in range(ndirs)]
+        self.sections = []
+        off = opt + optsize
+        for i in range(self.nsections):
+            name, vsize, va, rsize, rptr = struct.unpack_from("<8sIIII", d, off + 40 * i)
+            chars = struct.unpack_from("<I", d, off + 40 * i + 36)[0]
+            self.sections.append((name.rstrip(b"\0").decode("latin-1"), vsize, va, rsize, rptr, chars))
+
+    def section(self, name):
+        for s in self.sections:
+            if s[0] == name:
+                return s
+        return None
+
+    def rva_to_off(self, rva):
+        for name, vsize, va, rsize, rptr, chars in self.sections:
+            if va <= rva < va + max(vsize, rsize):
+                return rva - va + rptr
+        raise ValueError("rva %x outside sections" % rva)
+
+    def cstr(self, rva):
+        off = self.rva_to_off(rva)
+        return self.data[off:self.data.index(b"\0", off)].decode("latin-1")
+
+    def exports(self):
+        rva, size = self.dirs[0]
+        if rva == 0:
+            return {}
+        d = self.data
+        off = self.rva_to_off(rva)
+        base, nfuncs, nnames, funcs, names, ords = struct.unpack_from("<IIIIII", d, off + 16)
+        result = {}
+        for i in range(nnames):
+            name = self.cstr(struct.unpack_from("<I", d, self.rva_to_off(names) + 4 * i)[0])
+            ordinal = base + struct.unpack_from("<H", d, self.rva_to_off(ords) + 2 * i)[0]
+            result[name] = ordinal
+        self.export_count = nfuncs
+        return result
+
+    def imports(self):
+        rva, size = self.dirs[1]
+        found = []
+        off = self.rva_to_off(rva)
+        while True:
+            entry = struct.unpack_from("<IIIII", self.data, off)
+            if entry[3] == 0:
+                break
+            found.append(self.cstr(entry[3]).lower())
+            off += 20
+        return found
+
+
+def check_common(pe, name, dll):
+    check(pe.signature == b"PE\0\0", name + ": PE signature")
+    check(pe.machine == 0x14C, name + ": machine i386 (0x14C), found %#x" % pe.machine)
+    check(pe.magic == 0x10B, name + ": PE32 optional header (0x10B), found %#x" % pe.magic)
+    check(bool(pe.characteristics & 0x2000) == dll, name + ": DLL flag")
+    if not dll:
+        check(pe.subsystem == 2, name + ": Windows GUI subsystem")
+    for lib in pe.imports():
+        check(lib in SYSTEM_DLLS, name + ": imports only system libraries, found " + lib)
+    check(pe.section(".rsrc") is not None, name + ": has resources")
+
+
+def main():
+    bindir = sys.argv[1]
+    exe = PE(os.path.join(bindir, "Vistrel.exe"))
+    lib = PE(os.path.join(bindir, "Vistrel.dll"))
+    enc = PE(os.path.join(bindir, "Encoder.dll"))
+    check_common(exe, "Vistrel.exe", False)
+    check_common(lib, "Vistrel.dll", True)
+    check_common(enc, "Encoder.dll", True)
+
+    exports = lib.exports()
+    expected = {"InitHook": 1, "StartHook": 2, "StopHook": 3, "MoveMaskWindow": 4, "SetConfig": 5}
+    check(exports == expected, "Vistrel.dll exports exactly %s, found %s" % (expected, exports))
+    check(lib.export_count == 5, "Vistrel.dll export address table has 5 entries")
+    check(enc.exports() == {"BmpToJpg": 1}, "Encoder.dll exports BmpToJpg @1 only")
+    check(exe.dirs[0][0] == 0, "Vistrel.exe exports nothing")
+
+    shared = lib.section("CaptureD")
+    check(shared is not None, "Vistrel.dll has a CaptureD section")
+    if shared:
+        name, vsize, va, rsize, rptr, chars = shared
+        check(vsize == 80, "CaptureD holds 80 bytes, found %d" % vsize)
+        check(chars == 0xD0000040, "CaptureD characteristics 0xD0000040, found %#x" % chars)
+        words = struct.unpack_from("<20I", lib.data, rptr)
+        initial = [0] * 20
+        initial[7] = 1         # glCaptureMode: ControlCopy
+        initial[16] = 1        # glCurDrawTool: line
+        initial[17] = 0x0000FF  # glCurColor: red
+        check(list(words) == initial, "CaptureD initial values %s, found %s" % (initial, list(words)))
+
+    sizes = {n: os.path.getsize(os.path.join(bindir, n)) for n in ("Vistrel.exe", "Vistrel.dll", "Encoder.dll")}
+    print("sizes:", ", ".join("%s %d bytes" % kv for kv in sizes.items()))
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
