@@ -36,6 +36,19 @@ static void ForgetEarlierRun(void) {
   glShared.glDrawObjList = NULL;
 }
 
+// A class this process registered before and could not unregister (its windows
+// still existed at StopHook) stays registered: use it rather than fail to create
+// the window.
+static DWORD RegisteredClassAtom(ATOM (*registerClass)(HINSTANCE), const char* name) {
+  ATOM atom = registerClass(glShared.glhInstance);
+  if (atom == 0 && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
+    WNDCLASSEXA wc;
+    wc.cbSize = sizeof(wc);
+    atom = (ATOM)GetClassInfoExA(glShared.glhInstance, name, &wc);
+  }
+  return atom;
+}
+
 // Loads a bitmap resource into a memory DC compatible with the mask.
 static void LoadBitmapIntoDC(int id, HBITMAP* bitmap, HDC* dc, BITMAP* info) {
   *bitmap = LoadBitmapA(glShared.glhInstance, MAKEINTRESOURCEA(id));
@@ -59,7 +72,7 @@ extern "C" int WINAPI InitHook(HINSTANCE libraryModule, HWND mainWindow, HINSTAN
     TraceLog("glhMaskWnd == NULL, Create MaskWnd");
     if (glShared.glMaskWndClass == 0) {
       TraceLog("RegisterMaskWndClass");
-      glShared.glMaskWndClass = RegisterMaskWndClass(glShared.glhInstance);
+      glShared.glMaskWndClass = RegisteredClassAtom(RegisterMaskWndClass, "MaskWindow");
       if (glShared.glMaskWndClass == 0) TraceLog("RegisterMaskWndClass Failed");
     }
     TraceLog("CreateWindow (MaskWindow) ");
@@ -73,7 +86,7 @@ extern "C" int WINAPI InitHook(HINSTANCE libraryModule, HWND mainWindow, HINSTAN
 
     if (glShared.glDrawToolsWndClass == 0) {
       TraceLog("RegisterDrawToolsWndClass");
-      glShared.glDrawToolsWndClass = RegisterDrawToolsWndClass(glShared.glhInstance);
+      glShared.glDrawToolsWndClass = RegisteredClassAtom(RegisterDrawToolsWndClass, "DrawToolsWindow");
       if (glShared.glDrawToolsWndClass == 0) TraceLog("RegisterDrawToolsWndClass Failed");
     }
     LoadBitmapIntoDC(IDB_PALETTE, &glShared.glhPaletteBmp, &glShared.glhPaletteDC, &PaletteBmpInfo);

@@ -15,6 +15,19 @@ ATOM RegisterMaskWndClass(HINSTANCE instance) {
   return RegisterClassExA(&wc);
 }
 
+// The system limits an overlapped window to about the screen's size, but over the
+// desktop the mask is a caption and a border larger than the screen: without this
+// it would stop short of the screen's bottom rows.
+static void OnGetMinMaxInfo(MINMAXINFO* info) {
+  info->ptMaxSize.x = info->ptMaxTrackSize.x = 0x7FFF;
+  info->ptMaxSize.y = info->ptMaxTrackSize.y = 0x7FFF;
+}
+
 LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo((MINMAXINFO*)lParam);
+      return 0;
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,0 +1,144 @@
+// Helpers of the end-to-end tests.
+#include "tests/e2e/e2e_support.h"
+#include <tlhelp32.h>
+#include <string.h>
+
+std::string BinDir() {
+  char path[MAX_PATH] = {0};
+  GetModuleFileNameA(NULL, path, MAX_PATH);
+  char* slash = strrchr(path, '\\');
+  if (slash) slash[1] = 0;
+  return path;
+}
+
+Process Launch(const std::string& exe, const std::string& args, const std::string& dir) {
+  Process process;
+  std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+  std::string folder = dir;
+  if (folder.empty()) folder = exe.substr(0, exe.find_last_of('\\') + 1);
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof(si));
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi;
+  std::string buffer = commandLine;
+  if (CreateProcessA(exe.c_str(), &buffer[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &si, &pi)) {
+    CloseHandle(pi.hThread);
+    process.handle = pi.hProcess;
+    process.pid = pi.dwProcessId;
+  }
+  return process;
+}
+
+int WaitForExit(Process& process, DWORD timeoutMs, DWORD* exitCode) {
+  if (process.handle == NULL) return 0;
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0; }, timeoutMs);
+  if (!ended) return 0;
+  if (exitCode) GetExitCodeProcess(process.handle, exitCode);
+  return 1;
+}
+
+void Kill(Process& process) {
+  if (process.handle == NULL) return;
+  if (WaitForSingleObject(process.handle, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process.handle, 99);
+    WaitForSingleObject(process.handle, 10000);
+  }
+  CloseHandle(process.handle);
+  process.handle = NULL;
+}
+
+DWORD WindowProcess(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+struct FindRequest {
+  const char* className;
+  const char* title;
+  DWORD pid;
+  HWND found;
+};
+
+static BOOL CALLBACK FindProc(HWND window, LPARAM param) {
+  FindRequest* request = (FindRequest*)param;
+  char name[256] = {0};
+  GetClassNameA(window, name, sizeof(name));
+  if (lstrcmpA(name, request->className) != 0) return TRUE;
+  if (request->title) {
+    char title[256] = {0};
+    GetWindowTextA(window, title, sizeof(title));
+    if (lstrcmpA(title, request->title) != 0) return TRUE;
+  }
+  if (request->pid && WindowProcess(window) != request->pid) return TRUE;
+  request->found = window;
+  return FALSE;
+}
+
+HWND FindProcessWindow(const char* className, const char* title, DWORD pid) {
+  FindRequest request = {className, title, pid, NULL};
+  EnumWindows(FindProc, (LPARAM)&request);
+  return request.found;
+}
+
+HWND WaitForWindow(const char* className, const char* title, DWORD pid, DWORD timeoutMs) {
+  HWND found = NULL;
+  WaitUntil([&] { return (found = FindProcessWindow(className, title, pid)) != NULL; }, timeoutMs);
+  return found;
+}
+
+std::string MakeTempDir(const char* name) {
+  char temp[MAX_PATH] = {0};
+  GetTempPathA(MAX_PATH, temp);
+  char dir[MAX_PATH];
+  wsprintfA(dir, "%svistrel_%s_%lu\\", temp, name, GetCurrentProcessId());
+  CreateDirectoryA(dir, NULL);
+  return dir;
+}
+
+int CopyBinary(const std::string& from, const std::string& toDir, const char* asName) {
+  std::string name = asName ? asName : from.substr(from.find_last_of('\\') + 1);
+  return CopyFileA(from.c_str(), (toDir + name).c_str(), FALSE) ? 1 : 0;
+}
+
+void MoveMouseTo(int x, int y) {
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_MOUSE;
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dx = (x * 65536 + w / 2) / w;
+  input.mi.dy = (y * 65536 + h / 2) / h;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof(input));
+}
+
+int ProcessHasModule(DWORD pid, const char* moduleName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  MODULEENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  int found = 0;
+  for (BOOL more = Module32First(snapshot, &entry); more && !found; more = Module32Next(snapshot, &entry))
+    found = lstrcmpiA(entry.szModule, moduleName) == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
+SharedCaptureState* SharedRecordOf(HMODULE library) {
+  BYTE* base = (BYTE*)library;
+  IMAGE_DOS_HEADER* dos = (IMAGE_DOS_HEADER*)base;
+  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + dos->e_lfanew);
+  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  for (int i = 0; i < nt->FileHeader.NumberOfSections; i++, section++)
+    if (memcmp(section->Name, "CaptureD", 8) == 0) return (SharedCaptureState*)(base + section->VirtualAddress);
+  return NULL;
+}
+
+int WindowRegionBox(HWND window, RECT* box) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  int type = GetWindowRgn(window, region);
+  SetRectEmpty(box);
+  if (type != ERROR) GetRgnBox(region, box);
+  DeleteObject(region);
+  return type;
+}

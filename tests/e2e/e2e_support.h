@@ -1,0 +1,61 @@
+// Helpers of the end-to-end tests: starting and ending processes, finding their
+// windows, waiting for conditions with a deadline, real mouse input, and the
+// capture library's shared record as a loaded module holds it.
+#pragma once
+#include <windows.h>
+#include <string>
+#include "capture/shared_state.h"
+
+// The folder of the test program, where the built binaries lie, with a trailing backslash.
+std::string BinDir();
+
+struct Process {
+  HANDLE handle = NULL;
+  DWORD pid = 0;
+};
+
+// Starts exe (a full path) with arguments in the folder dir (the exe's folder when empty).
+Process Launch(const std::string& exe, const std::string& args = "", const std::string& dir = "");
+// Waits for the process to end; returns 1 and its exit code when it did within the time.
+int WaitForExit(Process& process, DWORD timeoutMs, DWORD* exitCode);
+// Ends a process the test started, if it still runs, and closes its handle.
+void Kill(Process& process);
+
+// Polls cond every few milliseconds, dispatching this thread's messages, until it
+// holds or the deadline passes. Returns whether it held.
+template <class Cond>
+bool WaitUntil(Cond cond, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (cond()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+// A top-level window of the class (and title, when not null) that belongs to pid
+// (any process when pid is 0), or null.
+HWND FindProcessWindow(const char* className, const char* title, DWORD pid);
+HWND WaitForWindow(const char* className, const char* title, DWORD pid, DWORD timeoutMs);
+DWORD WindowProcess(HWND window);
+
+// A new empty folder under the temporary folder, with a trailing backslash.
+std::string MakeTempDir(const char* name);
+int CopyBinary(const std::string& from, const std::string& toDir, const char* asName = NULL);
+
+// Moves the mouse to the screen point with SendInput.
+void MoveMouseTo(int x, int y);
+
+// Whether the module of that name is loaded in the process.
+int ProcessHasModule(DWORD pid, const char* moduleName);
+
+// The shared record of a loaded Vistrel.dll, found by its section name.
+SharedCaptureState* SharedRecordOf(HMODULE library);
+
+// Region box of a window in window coordinates; returns the region type (ERROR when none).
+int WindowRegionBox(HWND window, RECT* box);

@@ -1,0 +1,54 @@
+// LibHost.exe: a stand-in application that drives Vistrel.dll directly.
+//   LibHost.exe [mode]   InitHook at start, then StartHook(mode) when a mode is given.
+// It answers WM_USER_NEWWINDOW like the application does, StartHook(wParam) on
+// WM_APP_ARM, and exits with code 0 when its window is closed.
+#include <windows.h>
+#include <stdlib.h>
+#include "common/vistrel_api.h"
+#include "tests/e2e/host/lib_host.h"
+
+static MoveMaskWindowFn pMove;
+static StartHookFn pStart;
+static StopHookFn pStop;
+
+static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_USER_NEWWINDOW:
+      pMove();
+      return 0;
+    case WM_APP_ARM:
+      return pStart((CaptureMode)wParam);
+    case WM_DESTROY:
+      pStop();
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  HMODULE lib = LoadLibraryA("Vistrel.dll");
+  if (lib == NULL) return 2;
+  InitHookFn init = (InitHookFn)GetProcAddress(lib, "InitHook");
+  pStart = (StartHookFn)GetProcAddress(lib, "StartHook");
+  pStop = (StopHookFn)GetProcAddress(lib, "StopHook");
+  pMove = (MoveMaskWindowFn)GetProcAddress(lib, "MoveMaskWindow");
+  if (!init || !pStart || !pStop || !pMove) return 3;
+
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = LibHostClass;
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, LibHostClass, "LibHost", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, NULL,
+                                NULL, instance, NULL);
+  init(lib, window, instance);
+  if (__argc >= 2) pStart(atoi(__argv[1]));
+  MSG msg;
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}

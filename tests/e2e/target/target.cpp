@@ -1,0 +1,92 @@
+// Target.exe: a foreign program of known geometry and colours for the capture tests.
+//   Target.exe [x y width height]   (default 100 200 400 300)
+// The top-level window "Vistrel Test Target" (class VistrelTarget) has a solid client
+// colour and three solid child controls. It counts the mouse messages its windows
+// receive: SendMessage(window, WM_APP_COUNT, message, 0) returns the count.
+#include <windows.h>
+#include <stdlib.h>
+#include "tests/e2e/target/target_layout.h"
+
+static LONG gCounts[16];
+
+static void Count(UINT message) {
+  if (message >= WM_MOUSEFIRST && message < WM_MOUSEFIRST + 16) gCounts[message - WM_MOUSEFIRST]++;
+}
+
+static void PaintSolid(HWND window, COLORREF colour) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  RECT client;
+  GetClientRect(window, &client);
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
+  EndPaint(window, &ps);
+}
+
+static LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Count(message);
+  switch (message) {
+    case WM_PAINT:
+      PaintSolid(window, (COLORREF)GetWindowLongPtrA(window, GWLP_USERDATA));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Count(message);
+  switch (message) {
+    case WM_PAINT:
+      PaintSolid(window, TargetClientColour);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_APP_COUNT:
+      return (wParam >= WM_MOUSEFIRST && wParam < WM_MOUSEFIRST + 16) ? gCounts[wParam - WM_MOUSEFIRST] : -1;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  int x = 100, y = 200, width = 400, height = 300;
+  if (__argc >= 5) {
+    x = atoi(__argv[1]);
+    y = atoi(__argv[2]);
+    width = atoi(__argv[3]);
+    height = atoi(__argv[4]);
+  }
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = TargetProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+  wc.lpszClassName = TargetClass;
+  RegisterClassA(&wc);
+  wc.lpfnWndProc = SwatchProc;
+  wc.lpszClassName = TargetSwatchClass;
+  RegisterClassA(&wc);
+
+  HWND window = CreateWindowExA(0, TargetClass, TargetTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
+                                width, height, NULL, NULL, instance, NULL);
+  for (int i = 0; i < TargetSwatchCount; i++) {
+    const RECT& r = TargetSwatchRects[i];
+    HWND child = CreateWindowExA(0, TargetSwatchClass, "", WS_CHILD | WS_VISIBLE, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, window, (HMENU)(INT_PTR)(100 + i),
+                                 instance, NULL);
+    SetWindowLongPtrA(child, GWLP_USERDATA, (LONG_PTR)TargetSwatchColours[i]);
+  }
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  MSG msg;
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}

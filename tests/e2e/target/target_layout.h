@@ -1,0 +1,16 @@
+// The test target's layout, shared by Target.exe and the tests that look at it.
+#pragma once
+#include <windows.h>
+
+static const char TargetClass[] = "VistrelTarget";
+static const char TargetTitle[] = "Vistrel Test Target";
+static const char TargetSwatchClass[] = "VistrelTargetSwatch";
+static const UINT WM_APP_COUNT = WM_APP + 1;
+
+static const COLORREF TargetClientColour = RGB(40, 90, 160);
+static const int TargetSwatchCount = 3;
+// Child controls in client coordinates.
+static const RECT TargetSwatchRects[TargetSwatchCount] = {
+    {20, 20, 140, 100}, {160, 20, 280, 100}, {20, 130, 280, 230}};
+static const COLORREF TargetSwatchColours[TargetSwatchCount] = {
+    RGB(200, 30, 30), RGB(30, 170, 60), RGB(230, 200, 20)};
