@@ -3,17 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "tests/e2e/e2e_support.h"
-
-static std::string ReadFileText(const char* path) {
-  std::string text;
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &got, NULL) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
+#include "tests/support/file_text.h"
 
 // Whether the lines appear in this order (not necessarily adjacent).
 static bool InOrder(const std::string& log, std::initializer_list<const char*> lines) {

@@ -3,22 +3,11 @@
 #include <windows.h>
 #include <string>
 #include "common/trace_log.h"
+#include "tests/support/file_text.h"
 
 static const char* const LogPath = "c:\\Capture_Log.txt";
 
-#ifdef VISTREL_TRACE
-static std::string ReadLog() {
-  std::string text;
-  HANDLE file = CreateFileA(LogPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                            OPEN_EXISTING, 0, NULL);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &got, NULL) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
-#endif
+static inline std::string ReadLog() { return ReadFileText(LogPath); }
 
 class TraceLogTest : public ::testing::Test {
  protected:

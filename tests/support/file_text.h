@@ -1,0 +1,16 @@
+// Reading a whole file for the tests that compare what was written.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// The file's bytes, or an empty string when it cannot be opened.
+inline std::string ReadFileText(const char* path) {
+  std::string text;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof(buffer), &got, NULL) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
