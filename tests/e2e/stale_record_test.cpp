@@ -36,7 +36,10 @@ TEST(StaleRecord, NextRunWorksAfterTheApplicationWasKilled) {
 
   // The real application starts afresh: its own mask, no hook until armed.
   Process app = Launch(BinDir() + "Vistrel.exe");
-  ASSERT_TRUE(WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout) != NULL);
+  HWND appMain = WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout);
+  ASSERT_TRUE(appMain != NULL);
+  // The window is shown only after InitHook has returned.
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(appMain) != 0; }, Timeout));
   HWND appMask = WaitForWindow("MaskWindow", "MaskWindow", app.pid, Timeout);
   ASSERT_TRUE(appMask != NULL);
   EXPECT_EQ(rec->glhMaskWnd, appMask);
