@@ -15,3 +15,18 @@ LRESULT CALLBACK DrawToolsWndProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 // mouse_hook.cpp: runs inside every hooked program.
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+// capture_completion.cpp: the capturing right-click, in whichever process takes it.
+void CompleteCapture(void);
+
+// screen_grab.cpp: the target's pixels; the caller owns the bitmap.
+HBITMAP GrabTargetBitmap(HWND window);
+
+// bmp_writer.cpp: writes "CaptureTemp.bmp"; 1 when the whole file was written.
+int SaveToFile(HWND window);
+// The bitmap as a file of that depth, put on the clipboard first when asked
+// (*onClipboard: the clipboard took it).
+int WriteCaptureFile(HBITMAP bitmap, int depth, int copyToClipboard, int* onClipboard);
+
+// clipboard.cpp: 1 when the clipboard took the bitmap (it is the system's from then on).
+int PutBitmapOnClipboard(HBITMAP bitmap);

@@ -11,7 +11,22 @@ std::string BinDir() {
   return path;
 }
 
-Process Launch(const std::string& exe, const std::string& args, const std::string& dir) {
+// This process's environment with TEMP and TMP replaced.
+static std::string EnvironmentWithTemp(const std::string& tempDir) {
+  std::string block;
+  char* env = GetEnvironmentStringsA();
+  for (const char* entry = env; *entry; entry += lstrlenA(entry) + 1) {
+    if (_strnicmp(entry, "TEMP=", 5) == 0 || _strnicmp(entry, "TMP=", 4) == 0) continue;
+    block.append(entry).push_back('\0');
+  }
+  FreeEnvironmentStringsA(env);
+  block.append("TEMP=" + tempDir).push_back('\0');
+  block.append("TMP=" + tempDir).push_back('\0');
+  block.push_back('\0');
+  return block;
+}
+
+Process Launch(const std::string& exe, const std::string& args, const std::string& dir, const std::string& tempDir) {
   Process process;
   std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
   std::string folder = dir;
@@ -21,7 +36,9 @@ Process Launch(const std::string& exe, const std::string& args, const std::strin
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi;
   std::string buffer = commandLine;
-  if (CreateProcessA(exe.c_str(), &buffer[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &si, &pi)) {
+  std::string environment = tempDir.empty() ? "" : EnvironmentWithTemp(tempDir);
+  if (CreateProcessA(exe.c_str(), &buffer[0], NULL, NULL, FALSE, 0,
+                     environment.empty() ? NULL : (void*)environment.data(), folder.c_str(), &si, &pi)) {
     CloseHandle(pi.hThread);
     process.handle = pi.hProcess;
     process.pid = pi.dwProcessId;
@@ -141,4 +158,19 @@ int WindowRegionBox(HWND window, RECT* box) {
   if (type != ERROR) GetRgnBox(region, box);
   DeleteObject(region);
   return type;
+}
+
+void ClickButton(DWORD downFlag, DWORD upFlag) {
+  INPUT input[2];
+  ZeroMemory(input, sizeof(input));
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = downFlag;
+  input[1].mi.dwFlags = upFlag;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+std::string CaptureTempPath() {
+  char temp[MAX_PATH] = {0};
+  GetTempPathA(MAX_PATH, temp);
+  return std::string(temp) + "CaptureTemp.bmp";
 }

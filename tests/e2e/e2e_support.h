@@ -14,8 +14,10 @@ struct Process {
   DWORD pid = 0;
 };
 
-// Starts exe (a full path) with arguments in the folder dir (the exe's folder when empty).
-Process Launch(const std::string& exe, const std::string& args = "", const std::string& dir = "");
+// Starts exe (a full path) with arguments in the folder dir (the exe's folder when
+// empty); with tempDir, the program's TEMP and TMP name that folder.
+Process Launch(const std::string& exe, const std::string& args = "", const std::string& dir = "",
+               const std::string& tempDir = "");
 // Waits for the process to end; returns 1 and its exit code when it did within the time.
 int WaitForExit(Process& process, DWORD timeoutMs, DWORD* exitCode);
 // Ends a process the test started, if it still runs, and closes its handle.
@@ -59,3 +61,10 @@ SharedCaptureState* SharedRecordOf(HMODULE library);
 
 // Region box of a window in window coordinates; returns the region type (ERROR when none).
 int WindowRegionBox(HWND window, RECT* box);
+
+// Presses and releases a mouse button where the cursor is, with SendInput.
+void ClickButton(DWORD downFlag, DWORD upFlag);
+inline void RightClick() { ClickButton(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
+
+// The capture's temporary file as this process names it.
+std::string CaptureTempPath();

@@ -1,7 +1,9 @@
 // LibHost.exe: a stand-in application that drives Vistrel.dll directly.
 //   LibHost.exe [mode]   InitHook at start, then StartHook(mode) when a mode is given.
-// It answers WM_USER_NEWWINDOW like the application does, StartHook(wParam) on
-// WM_APP_ARM, and exits with code 0 when its window is closed.
+// It answers WM_USER_NEWWINDOW like the application does and counts it and
+// WM_USER_COPIED (WM_APP_COUNT_OF tells the counts), calls StartHook(wParam) on
+// WM_APP_ARM and SetConfig(wParam) on WM_APP_CLIPBOARD, and exits with code 0
+// when its window is closed.
 #include <windows.h>
 #include <stdlib.h>
 #include "common/vistrel_api.h"
@@ -10,11 +12,22 @@
 static MoveMaskWindowFn pMove;
 static StartHookFn pStart;
 static StopHookFn pStop;
+static SetConfigFn pSetConfig;
+static LONG gNewWindowCount, gCopiedCount;
 
 static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_USER_NEWWINDOW:
+      gNewWindowCount++;
       pMove();
+      return 0;
+    case WM_USER_COPIED:
+      gCopiedCount++;
+      return 0;
+    case WM_APP_COUNT_OF:
+      return wParam == WM_USER_NEWWINDOW ? gNewWindowCount : wParam == WM_USER_COPIED ? gCopiedCount : -1;
+    case WM_APP_CLIPBOARD:
+      pSetConfig((int)wParam);
       return 0;
     case WM_APP_ARM:
       return pStart((CaptureMode)wParam);
@@ -33,7 +46,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   pStart = (StartHookFn)GetProcAddress(lib, "StartHook");
   pStop = (StopHookFn)GetProcAddress(lib, "StopHook");
   pMove = (MoveMaskWindowFn)GetProcAddress(lib, "MoveMaskWindow");
-  if (!init || !pStart || !pStop || !pMove) return 3;
+  pSetConfig = (SetConfigFn)GetProcAddress(lib, "SetConfig");
+  if (!init || !pStart || !pStop || !pMove || !pSetConfig) return 3;
 
   WNDCLASSA wc;
   ZeroMemory(&wc, sizeof(wc));

@@ -3,4 +3,6 @@
 #include <windows.h>
 
 static const char LibHostClass[] = "VistrelLibHost";
-static const UINT WM_APP_ARM = WM_APP + 2;  // wParam: the capture mode
+static const UINT WM_APP_ARM = WM_APP + 2;        // wParam: the capture mode; returns StartHook's result
+static const UINT WM_APP_COUNT_OF = WM_APP + 3;   // wParam: a message; returns how often it arrived
+static const UINT WM_APP_CLIPBOARD = WM_APP + 4;  // wParam: SetConfig's argument

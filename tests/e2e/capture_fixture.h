@@ -1,0 +1,79 @@
+// A foreign target program and a stand-in application arming the real capture
+// library, for the tests that capture windows and controls with real input.
+#pragma once
+#include <gtest/gtest.h>
+#include "tests/e2e/e2e_support.h"
+#include "tests/e2e/host/lib_host.h"
+#include "tests/e2e/target/target_layout.h"
+#include "tests/support/bmp_file.h"
+
+static const DWORD Timeout = 30000;
+
+class CaptureFixture : public ::testing::Test {
+ protected:
+  Process target, host;
+  HWND targetWindow = NULL, hostWindow = NULL;
+  std::string tempPath;
+  std::string targetTemp;  // the target's temporary folder, when not this process's
+
+  void SetUp() override {
+    tempPath = CaptureTempPath();
+    DeleteFileA(tempPath.c_str());
+    MoveMouseTo(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
+    target = Launch(BinDir() + "Target.exe", "", "", targetTemp);
+    targetWindow = WaitForWindow(TargetClass, TargetTitle, target.pid, Timeout);
+    ASSERT_TRUE(targetWindow != NULL);
+    host = Launch(BinDir() + "LibHost.exe");
+    hostWindow = WaitForWindow(LibHostClass, NULL, host.pid, Timeout);
+    ASSERT_TRUE(hostWindow != NULL);
+    ASSERT_EQ(Ask(WM_APP_COUNT_OF, WM_USER_COPIED), 0);  // answers once InitHook is done
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(targetWindow) != 0; }, Timeout));
+  }
+  void TearDown() override {
+    if (hostWindow) PostMessageA(hostWindow, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    WaitForExit(host, Timeout, &code);
+    Kill(host);
+    Kill(target);
+    DeleteFileA(tempPath.c_str());
+  }
+
+  LRESULT Ask(UINT message, WPARAM wParam) {
+    DWORD_PTR result = (DWORD_PTR)-2;
+    SendMessageTimeoutA(hostWindow, message, wParam, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    return (LRESULT)result;
+  }
+  LRESULT NewWindows() { return Ask(WM_APP_COUNT_OF, WM_USER_NEWWINDOW); }
+  LRESULT Copies() { return Ask(WM_APP_COUNT_OF, WM_USER_COPIED); }
+  LRESULT TargetSaw(UINT message) {
+    DWORD_PTR result = (DWORD_PTR)-2;
+    SendMessageTimeoutA(targetWindow, WM_APP_COUNT, message, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    return (LRESULT)result;
+  }
+  void Arm(CaptureMode mode) { ASSERT_EQ(Ask(WM_APP_ARM, mode), 1); }
+
+  // A point of the target's client area on the screen.
+  POINT ClientPoint(int x, int y) {
+    POINT p = {x, y};
+    ClientToScreen(targetWindow, &p);
+    return p;
+  }
+  POINT SwatchCentre(int i) {
+    const RECT& r = TargetSwatchRects[i];
+    return ClientPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+  // Moves the mouse to p until the hook has reported `count` new windows in all.
+  bool MoveUntilNewWindows(POINT p, LRESULT count) {
+    int nudge = 0;
+    return WaitUntil([&] {
+      MoveMouseTo(p.x + (nudge++ % 3), p.y);
+      return NewWindows() >= count;
+    }, Timeout);
+  }
+  // Right-clicks where the cursor is and waits for the capture to be announced.
+  bool CaptureHere(LRESULT copiesBefore) {
+    RightClick();
+    return WaitUntil([&] { return Copies() > copiesBefore; }, Timeout);
+  }
+  HWND HostMask() { return FindProcessWindow("MaskWindow", "MaskWindow", host.pid); }
+};

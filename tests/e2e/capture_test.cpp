@@ -1,0 +1,217 @@
+// WindowCopy and ControlCopy with real input over a foreign program: the hook
+// tracks the window under the cursor, the mask follows it, and a right-click
+// writes "CaptureTemp.bmp" from inside that program.
+#include "tests/e2e/capture_fixture.h"
+
+static int ExpectedDepth() {
+  HDC screen = GetDC(NULL);
+  int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+  ReleaseDC(NULL, screen);
+  return bits <= 8 ? 8 : bits <= 24 ? 24 : 32;
+}
+
+// The file's size fields, offsets and dimensions for a capture of width x height.
+static void ExpectLayout(const BmpFile& bmp, LONG width, LONG height) {
+  ASSERT_TRUE(bmp.ok);
+  EXPECT_EQ(bmp.width, width);
+  EXPECT_EQ(bmp.height, height);
+  EXPECT_EQ(bmp.planes, 1);
+  EXPECT_EQ(bmp.bitCount, ExpectedDepth());
+  EXPECT_EQ(bmp.compression, (DWORD)BI_RGB);
+  DWORD palette = bmp.bitCount <= 8 ? 4u << bmp.bitCount : 0;
+  EXPECT_EQ(bmp.pixelOffset, 54 + palette);
+  EXPECT_EQ(bmp.fileSize, 54 + palette + bmp.RowBytes() * (DWORD)height);
+  EXPECT_EQ(bmp.bytes.size(), (size_t)bmp.fileSize);
+}
+
+TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
+  Arm(WindowCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(ClientPoint(150, 120), 1));
+  // Moving between the controls of one window changes nothing in WindowCopy.
+  for (int i = 0; i < TargetSwatchCount; i++) {
+    POINT p = SwatchCentre(i);
+    MoveMouseTo(p.x, p.y);
+    ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 0; }, Timeout));
+  }
+  POINT p = SwatchCentre(0);
+  MoveMouseTo(p.x, p.y);
+  EXPECT_EQ(NewWindows(), 1);
+
+  // The mask lies exactly over the target.
+  RECT targetRect;
+  GetWindowRect(targetWindow, &targetRect);
+  HWND mask = HostMask();
+  ASSERT_TRUE(mask != NULL);
+  EXPECT_TRUE(IsWindowVisible(mask));
+  int b = GetSystemMetrics(SM_CYBORDER), c = GetSystemMetrics(SM_CYCAPTION);
+  RECT maskRect, box, expectedMask = {targetRect.left - b, targetRect.top - c, targetRect.right + b,
+                                      targetRect.bottom + b};
+  GetWindowRect(mask, &maskRect);
+  EXPECT_TRUE(EqualRect(&maskRect, &expectedMask));
+  WindowRegionBox(mask, &box);
+  RECT expectedBox = {b, c, b + targetRect.right - targetRect.left, c + targetRect.bottom - targetRect.top};
+  EXPECT_TRUE(EqualRect(&box, &expectedBox));
+
+  LRESULT upsBefore = TargetSaw(WM_RBUTTONUP);
+  ASSERT_TRUE(CaptureHere(0));
+  EXPECT_FALSE(IsWindowVisible(mask));
+  // The press was swallowed; the release reached the target.
+  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONUP) > upsBefore; }, Timeout));
+  EXPECT_EQ(TargetSaw(WM_RBUTTONDOWN), 0);
+
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  LONG w = targetRect.right - targetRect.left, h = targetRect.bottom - targetRect.top;
+  ExpectLayout(bmp, w, h);
+  if (!bmp.ok || bmp.width != w) return;
+  POINT origin = {0, 0};
+  ClientToScreen(targetWindow, &origin);
+  int dx = origin.x - targetRect.left, dy = origin.y - targetRect.top;
+  EXPECT_EQ(bmp.Pixel(dx + 150, dy + 115), TargetClientColour);
+  for (int i = 0; i < TargetSwatchCount; i++) {
+    const RECT& r = TargetSwatchRects[i];
+    EXPECT_EQ(bmp.Pixel(dx + r.left, dy + r.top), TargetSwatchColours[i]) << "swatch " << i;
+    EXPECT_EQ(bmp.Pixel(dx + r.right - 1, dy + r.bottom - 1), TargetSwatchColours[i]) << "swatch " << i;
+  }
+
+  // Idle until the next StartHook: moves report nothing, right-clicks pass on.
+  MoveMouseTo(5, 5);
+  POINT q = SwatchCentre(2);
+  MoveMouseTo(q.x, q.y);
+  RightClick();
+  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONDOWN) == 1; }, Timeout));
+  EXPECT_EQ(NewWindows(), 1);
+  EXPECT_EQ(Copies(), 1);
+}
+
+TEST_F(CaptureFixture, ControlCopyTracksEachControlAndCapturesOne) {
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 1));
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 2));
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 3));
+  // Moves within one control send nothing more.
+  POINT p = SwatchCentre(0);
+  for (int i = 1; i < 10; i++) MoveMouseTo(p.x + i, p.y + i);
+  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 5; }, Timeout));
+  EXPECT_EQ(NewWindows(), 3);
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 4));
+
+  ASSERT_TRUE(CaptureHere(0));
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  const RECT& r = TargetSwatchRects[1];
+  ExpectLayout(bmp, r.right - r.left, r.bottom - r.top);
+  if (!bmp.ok || bmp.width != r.right - r.left) return;
+  for (int y = 0; y < bmp.height; y += 7)
+    for (int x = 0; x < bmp.width; x += 7) ASSERT_EQ(bmp.Pixel(x, y), TargetSwatchColours[1]) << x << "," << y;
+}
+
+TEST_F(CaptureFixture, RightClickBeforeAnyMoveTakesNothing) {
+  POINT p = SwatchCentre(2);
+  MoveMouseTo(p.x, p.y);
+  ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 0; }, Timeout));
+  Arm(WindowCopy);
+  RightClick();
+  ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONUP) == 1; }, Timeout));
+  EXPECT_EQ(TargetSaw(WM_RBUTTONDOWN), 1);
+  EXPECT_EQ(Copies(), 0);
+  EXPECT_EQ(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(CaptureFixture, TwoCapturesLeaveOnlyTheSecondPicture) {
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 1));
+  ASSERT_TRUE(CaptureHere(0));
+  BmpFile first = ReadBmpFile(tempPath.c_str());
+  ASSERT_TRUE(first.ok);
+  EXPECT_EQ(first.Pixel(3, 3), TargetSwatchColours[0]);
+
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(2), 2));
+  ASSERT_TRUE(CaptureHere(1));
+  BmpFile second = ReadBmpFile(tempPath.c_str());
+  const RECT& r = TargetSwatchRects[2];
+  ExpectLayout(second, r.right - r.left, r.bottom - r.top);
+  if (second.ok) {
+    EXPECT_EQ(second.Pixel(3, 3), TargetSwatchColours[2]);
+  }
+}
+
+// The clipboard as a bitmap's pixels at (x, y), or CLR_INVALID when it holds none.
+static COLORREF ClipboardPixel(int x, int y, LONG* width, LONG* height) {
+  COLORREF colour = CLR_INVALID;
+  if (!OpenClipboard(NULL)) return colour;
+  HBITMAP bitmap = (HBITMAP)GetClipboardData(CF_BITMAP);
+  BITMAP info;
+  if (bitmap && GetObjectA(bitmap, sizeof(info), &info)) {
+    *width = info.bmWidth;
+    *height = info.bmHeight;
+    HDC dc = CreateCompatibleDC(NULL);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    colour = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
+  CloseClipboard();
+  return colour;
+}
+
+static void PutTextOnClipboard(const char* text) {
+  ASSERT_TRUE(OpenClipboard(NULL));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, lstrlenA(text) + 1);
+  lstrcpyA((char*)GlobalLock(memory), text);
+  GlobalUnlock(memory);
+  SetClipboardData(CF_TEXT, memory);
+  CloseClipboard();
+}
+
+TEST_F(CaptureFixture, ClipboardHoldsTheCaptureOnlyWhenSwitchedOn) {
+  PutTextOnClipboard("before");
+  Ask(WM_APP_CLIPBOARD, 0);
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 1));
+  ASSERT_TRUE(CaptureHere(0));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+
+  Ask(WM_APP_CLIPBOARD, 1);
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(2), 2));
+  ASSERT_TRUE(CaptureHere(1));
+  LONG w = 0, h = 0;
+  EXPECT_EQ(ClipboardPixel(10, 10, &w, &h), TargetSwatchColours[2]);
+  const RECT& r = TargetSwatchRects[2];
+  EXPECT_EQ(w, r.right - r.left);
+  EXPECT_EQ(h, r.bottom - r.top);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));  // only the capture
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  ASSERT_TRUE(bmp.ok);
+  EXPECT_EQ(bmp.Pixel(10, 10), TargetSwatchColours[2]);
+}
+
+TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
+  LRESULT copies = 0;
+  for (int round = 0; round < 4; round++) {
+    Arm(round % 2 ? ControlCopy : WindowCopy);
+    LRESULT news = NewWindows();
+    if (round % 2) {
+      // Every crossing into another control runs the hook in the target and
+      // sends the application a message from there.
+      for (int i = 1; i <= 100; i++) ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(i % TargetSwatchCount), news + i)) << i;
+    } else {
+      LRESULT seen = TargetSaw(WM_MOUSEMOVE);
+      for (int i = 0; i < 100; i++) {
+        POINT p = SwatchCentre(i % TargetSwatchCount);
+        MoveMouseTo(p.x + i % 7, p.y + i % 5);
+      }
+      ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > seen; }, Timeout));
+      ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), news + 1));
+    }
+    ASSERT_TRUE(CaptureHere(copies)) << "round " << round;
+    copies = Copies();
+  }
+  EXPECT_EQ(copies, 4);
+  EXPECT_GE(NewWindows(), 202);
+  EXPECT_EQ(WaitForSingleObject(target.handle, 0), (DWORD)WAIT_TIMEOUT);
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(SendMessageTimeoutA(targetWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+}

@@ -1,0 +1,159 @@
+// The temporary BMP file: its layout at every depth, and the real writer's bytes
+// for a bitmap of known pixels.
+#include <gtest/gtest.h>
+#include <string.h>
+#include "capture/bmp_layout.h"
+#include "capture/capture_internal.h"
+#include "common/temp_file_path.h"
+#include "tests/support/bmp_file.h"
+
+TEST(BmpLayout, DepthFollowsTheDisplay) {
+  const int cases[][2] = {{1, 1}, {2, 4}, {4, 4}, {8, 8}, {15, 24}, {16, 24}, {24, 24}, {32, 32}, {48, 64}};
+  for (auto& c : cases) EXPECT_EQ(BmpDepthForDisplay(c[0]), c[1]) << c[0];
+}
+
+TEST(BmpLayout, SizesOffsetsAndPadding) {
+  struct Case { int w, h, depth; DWORD palette, row, fileSize, offset; } cases[] = {
+      {400, 300, 32, 0, 1600, 480054, 54},  // a 400 x 300 window on a 32-bit display
+      {401, 10, 24, 0, 1204, 54 + 12040, 54},
+      {3, 2, 24, 0, 12, 54 + 24, 54},
+      {5, 3, 8, 1024, 8, 54 + 1024 + 24, 1078},
+      {9, 2, 4, 64, 8, 54 + 64 + 16, 118},
+      {33, 4, 1, 8, 8, 54 + 8 + 32, 62},
+      {1, 1, 32, 0, 4, 58, 54},
+  };
+  for (auto& c : cases) {
+    BmpLayout layout = ComputeBmpLayout(c.w, c.h, c.depth);
+    EXPECT_EQ(layout.paletteBytes, c.palette) << c.w << "x" << c.h << "x" << c.depth;
+    EXPECT_EQ(layout.rowBytes, c.row) << c.w << "x" << c.h << "x" << c.depth;
+    EXPECT_EQ(layout.imageBytes, c.row * c.h);
+    BYTE header[14];
+    FillBmpFileHeader(layout, header);
+    EXPECT_EQ(memcmp(header, "BM", 2), 0);
+    DWORD size, reserved, offset;
+    memcpy(&size, header + 2, 4);
+    memcpy(&reserved, header + 6, 4);
+    memcpy(&offset, header + 10, 4);
+    EXPECT_EQ(size, c.fileSize);
+    EXPECT_EQ(reserved, 0u);
+    EXPECT_EQ(offset, c.offset);
+    BITMAPINFOHEADER info;
+    FillBmpInfoHeader(layout, &info);
+    EXPECT_EQ(info.biSize, 40u);
+    EXPECT_EQ(info.biWidth, c.w);
+    EXPECT_EQ(info.biHeight, c.h);
+    EXPECT_EQ(info.biPlanes, 1);
+    EXPECT_EQ(info.biBitCount, c.depth);
+    EXPECT_EQ(info.biCompression, (DWORD)BI_RGB);
+    EXPECT_EQ(info.biSizeImage | info.biXPelsPerMeter | info.biYPelsPerMeter | info.biClrUsed | info.biClrImportant, 0u);
+  }
+}
+
+class BmpWriterTest : public ::testing::Test {
+ protected:
+  HBITMAP bitmap = NULL;
+  char path[100];
+  // A 7 x 3 bitmap: a black left column, a white right column, red between, and
+  // a blue top row between them.
+  void SetUp() override {
+    ASSERT_TRUE(GetCaptureTempPath(path));
+    DeleteFileA(path);
+    HDC screen = GetDC(NULL);
+    bitmap = CreateCompatibleBitmap(screen, 7, 3);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (int y = 0; y < 3; y++)
+      for (int x = 0; x < 7; x++)
+        SetPixel(dc, x, y, x == 0 ? RGB(0, 0, 0) : x == 6 ? RGB(255, 255, 255) : y == 0 ? RGB(0, 0, 255) : RGB(255, 0, 0));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(NULL, screen);
+  }
+  void TearDown() override {
+    DeleteObject(bitmap);
+    DeleteFileA(path);
+  }
+  BmpFile Write(int depth) {
+    int onClipboard = 1;
+    EXPECT_EQ(WriteCaptureFile(bitmap, depth, 0, &onClipboard), 1);
+    EXPECT_EQ(onClipboard, 0);
+    return ReadBmpFile(path);
+  }
+  // The header fields against the layout of that depth.
+  static void ExpectHeader(const BmpFile& bmp, int depth) {
+    BmpLayout layout = ComputeBmpLayout(7, 3, depth);
+    ASSERT_TRUE(bmp.ok);
+    EXPECT_EQ(bmp.bitCount, depth);
+    EXPECT_EQ(bmp.width, 7);
+    EXPECT_EQ(bmp.height, 3);
+    EXPECT_EQ(bmp.pixelOffset, 54 + layout.paletteBytes);
+    EXPECT_EQ(bmp.fileSize, 54 + layout.paletteBytes + layout.imageBytes);
+    EXPECT_EQ(bmp.bytes.size(), (size_t)bmp.fileSize);
+  }
+  // Palette index of the pixel (x, y), top row 0, for depths up to 8.
+  static int Index(const BmpFile& bmp, int x, int y) {
+    const BYTE* row = (const BYTE*)bmp.bytes.data() + bmp.pixelOffset + (bmp.height - 1 - y) * bmp.RowBytes();
+    int bit = x * bmp.bitCount;
+    return (row[bit / 8] >> (8 - bmp.bitCount - bit % 8)) & ((1 << bmp.bitCount) - 1);
+  }
+  static COLORREF TableColour(const BmpFile& bmp, int index) {
+    const BYTE* entry = (const BYTE*)bmp.bytes.data() + 54 + 4 * index;
+    EXPECT_EQ(entry[3], 0) << "reserved byte of entry " << index;
+    return RGB(entry[2], entry[1], entry[0]);
+  }
+};
+
+TEST_F(BmpWriterTest, TrueColourFiles) {
+  for (int depth : {24, 32}) {
+    BmpFile bmp = Write(depth);
+    ExpectHeader(bmp, depth);
+    if (!bmp.ok) continue;
+    EXPECT_EQ(bmp.Pixel(0, 0), RGB(0, 0, 0)) << depth;
+    EXPECT_EQ(bmp.Pixel(6, 2), RGB(255, 255, 255)) << depth;
+    EXPECT_EQ(bmp.Pixel(3, 0), RGB(0, 0, 255)) << depth;
+    EXPECT_EQ(bmp.Pixel(3, 2), RGB(255, 0, 0)) << depth;  // bottom row, stored first
+    if (depth == 24) {
+      // 21 bytes of pixels and 3 of fill per row.
+      EXPECT_EQ(bmp.RowBytes(), 24u);
+      const BYTE* firstRow = (const BYTE*)bmp.bytes.data() + 54;
+      EXPECT_EQ(firstRow[21] | firstRow[22] | firstRow[23], 0);
+    }
+  }
+}
+
+TEST_F(BmpWriterTest, PalettedFilesCarryTheirColourTable) {
+  for (int depth : {1, 4, 8}) {
+    BmpFile bmp = Write(depth);
+    ExpectHeader(bmp, depth);
+    if (!bmp.ok) continue;
+    // Every pixel's index names a colour of its table close to the source.
+    EXPECT_EQ(TableColour(bmp, Index(bmp, 0, 1)), RGB(0, 0, 0)) << depth;
+    EXPECT_EQ(TableColour(bmp, Index(bmp, 6, 1)), RGB(255, 255, 255)) << depth;
+    if (depth >= 4) {
+      COLORREF red = TableColour(bmp, Index(bmp, 3, 2)), blue = TableColour(bmp, Index(bmp, 3, 0));
+      EXPECT_GT(GetRValue(red), 100) << depth;
+      EXPECT_EQ(GetBValue(red), 0) << depth;
+      EXPECT_GT(GetBValue(blue), 100) << depth;
+      EXPECT_EQ(GetRValue(blue), 0) << depth;
+    }
+  }
+}
+
+TEST_F(BmpWriterTest, ReplacesAnEarlierFile) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  std::string junk(200000, 'x');
+  DWORD written = 0;
+  WriteFile(file, junk.data(), (DWORD)junk.size(), &written, NULL);
+  CloseHandle(file);
+  BmpFile bmp = Write(32);
+  ExpectHeader(bmp, 32);
+}
+
+TEST_F(BmpWriterTest, FileHeldOpenByAnotherProgramIsAFailure) {
+  HANDLE holder = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  int onClipboard = 1;
+  EXPECT_EQ(WriteCaptureFile(bitmap, 32, 0, &onClipboard), 0);
+  EXPECT_EQ(GetFileSize(holder, NULL), 0u);
+  CloseHandle(holder);
+}
