@@ -2,16 +2,8 @@
 // applied and, in DrawCopy, the drawings painted over them.
 #include "capture/capture_internal.h"
 #include "capture/draw_objects.h"
+#include "capture/grab_geometry.h"
 #include "capture/shared_state.h"
-
-// The window's own rectangle, cut to the screen's size from its top-left corner.
-static RECT ClampToScreen(RECT r, int horz, int vert) {
-  if (r.left < 0) r.left = 0;
-  if (r.top < 0) r.top = 0;
-  if (r.right > horz) r.right = horz;
-  if (r.bottom > vert) r.bottom = vert;
-  return r;
-}
 
 // The selection dragged on the mask, in the target's client coordinates, ordered.
 static RECT SelectionInTarget(HWND target) {
@@ -21,10 +13,7 @@ static RECT SelectionInTarget(HWND target) {
   ScreenToClient(target, &start);
   ClientToScreen(glShared.glhMaskWnd, &end);
   ScreenToClient(target, &end);
-  RECT r = {start.x, start.y, end.x, end.y};
-  if (r.left > r.right) { LONG t = r.left; r.left = r.right; r.right = t; }
-  if (r.top > r.bottom) { LONG t = r.top; r.top = r.bottom; r.bottom = t; }
-  return r;
+  return OrderedRect(start, end);
 }
 
 HBITMAP GrabTargetBitmap(HWND window) {
