@@ -2,7 +2,7 @@
 BUILD      := build
 JOBS       ?= 2
 
-.PHONY: all deps build test run clean
+.PHONY: all deps build test run smoke-pe32 clean
 
 all: build
 
@@ -19,6 +19,10 @@ test: build
 
 run: build
 	@bash scripts/run_program.sh $(BUILD)
+
+# The shipped 32-bit build under qemu-user, for machines that cannot run 32-bit code (slow).
+smoke-pe32: build
+	@bash scripts/smoke_pe32.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
