@@ -23,7 +23,8 @@ void CompleteCapture(void) {
     TraceLog("WM_LBUTTONDOWN:SaveToFile Failed");
     RemoveStaleTempFile();
   }
-  // The drawings end with the capture that burned them in.
+  // The drawings end with the capture that burned them in. DrawCopy captures are
+  // taken by the mask in the application's process, the only one whose heap holds them.
   if (glShared.glCaptureMode == DrawCopy) FreeDrawObjList();
   if (glShared.glhMainWnd != NULL) PostMessageA(glShared.glhMainWnd, WM_USER_COPIED, 0, 0);
 }

@@ -37,6 +37,8 @@ HBITMAP GrabTargetBitmap(HWND window) {
   HGDIOBJ previous = SelectObject(mem, bitmap);
   BitBlt(mem, 0, 0, w, h, src, source.left, source.top, SRCCOPY);
   // Drawings are in mask client coordinates, the bitmap's origin is the screen's.
+  // RectCopy and DrawCopy run only in the application's process, where the
+  // selection and the draw objects live; hooked programs take the other modes.
   if (glShared.glCaptureMode == DrawCopy) PaintDrawObjList(mem);
   glSelection.x1 = glSelection.y1 = glSelection.x2 = glSelection.y2 = 0;
 
