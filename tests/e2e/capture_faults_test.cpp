@@ -34,13 +34,13 @@ class MissingTempFolder : public CaptureFixture {
 
 TEST_F(MissingTempFolder, NoFileAndTheApplicationIsStillTold) {
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 1));
+  ASSERT_TRUE(MoveOntoSwatch(0));
   ASSERT_TRUE(CaptureHere(0));
   EXPECT_FALSE(Exists(targetTemp + "CaptureTemp.bmp"));
   EXPECT_FALSE(Exists(targetTemp));
   // The target goes on, and so does the hook after the next StartHook.
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 2));
+  ASSERT_TRUE(MoveOntoSwatch(1));
   ASSERT_TRUE(CaptureHere(1));
   EXPECT_EQ(WaitForSingleObject(target.handle, 0), (DWORD)WAIT_TIMEOUT);
 }
@@ -62,7 +62,7 @@ class TooLongTempFolder : public CaptureFixture {
 
 TEST_F(TooLongTempFolder, NoTruncatedFileIsWritten) {
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 1));
+  ASSERT_TRUE(MoveOntoSwatch(0));
   ASSERT_TRUE(CaptureHere(0));
   // The folder stays empty: no "CaptureTem..." cut at 99 characters.
   WIN32_FIND_DATAA found;
@@ -95,13 +95,13 @@ TEST_F(FullDisk, AShortWriteLeavesNoFileAndTheNextCaptureWorks) {
   WriteJunk(stale, 20000);
   ASSERT_TRUE(Exists(stale));
   Arm(WindowCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(2), 1));
+  ASSERT_TRUE(MoveOnto(SwatchCentre(2), TargetScreenRect()));
   ASSERT_TRUE(CaptureHere(0));
   EXPECT_FALSE(Exists(stale)) << "a partial or earlier picture was left";
 
   // A control fits: the next capture is whole.
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 2));
+  ASSERT_TRUE(MoveOntoSwatch(1));
   ASSERT_TRUE(CaptureHere(1));
   BmpFile bmp = ReadBmpFile(stale.c_str());
   ASSERT_TRUE(bmp.ok);

@@ -70,6 +70,35 @@ class CaptureFixture : public ::testing::Test {
       return NewWindows() >= count;
     }, Timeout);
   }
+  RECT SwatchScreenRect(int i) {
+    RECT r = TargetSwatchRects[i];
+    MapWindowPoints(targetWindow, NULL, (POINT*)&r, 2);
+    return r;
+  }
+  RECT TargetScreenRect() {
+    RECT r;
+    GetWindowRect(targetWindow, &r);
+    return r;
+  }
+  // Whether the application's mask is shown exactly over that screen rectangle.
+  bool MaskOver(RECT visible) {
+    HWND mask = HostMask();
+    if (mask == NULL || !IsWindowVisible(mask)) return false;
+    int b = GetSystemMetrics(SM_CYBORDER), c = GetSystemMetrics(SM_CYCAPTION);
+    RECT window, expected = {visible.left - b, visible.top - c, visible.right + b, visible.bottom + b};
+    GetWindowRect(mask, &window);
+    return EqualRect(&window, &expected) != 0;
+  }
+  // Moves the mouse to p until the mask lies over `visible`, so that the hook's
+  // target is that window when the next click comes.
+  bool MoveOnto(POINT p, RECT visible) {
+    int nudge = 0;
+    return WaitUntil([&] {
+      MoveMouseTo(p.x + (nudge++ % 3), p.y);
+      return MaskOver(visible);
+    }, Timeout);
+  }
+  bool MoveOntoSwatch(int i) { return MoveOnto(SwatchCentre(i), SwatchScreenRect(i)); }
   // Right-clicks where the cursor is and waits for the capture to be announced.
   bool CaptureHere(LRESULT copiesBefore) {
     RightClick();

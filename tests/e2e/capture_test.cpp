@@ -33,8 +33,7 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
     MoveMouseTo(p.x, p.y);
     ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 0; }, Timeout));
   }
-  POINT p = SwatchCentre(0);
-  MoveMouseTo(p.x, p.y);
+  ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
   EXPECT_EQ(NewWindows(), 1);
 
   // The mask lies exactly over the target.
@@ -94,6 +93,7 @@ TEST_F(CaptureFixture, ControlCopyTracksEachControlAndCapturesOne) {
   EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 5; }, Timeout));
   EXPECT_EQ(NewWindows(), 3);
   ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 4));
+  ASSERT_TRUE(MoveOntoSwatch(1));
 
   ASSERT_TRUE(CaptureHere(0));
   BmpFile bmp = ReadBmpFile(tempPath.c_str());
@@ -118,14 +118,14 @@ TEST_F(CaptureFixture, RightClickBeforeAnyMoveTakesNothing) {
 
 TEST_F(CaptureFixture, TwoCapturesLeaveOnlyTheSecondPicture) {
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 1));
+  ASSERT_TRUE(MoveOntoSwatch(0));
   ASSERT_TRUE(CaptureHere(0));
   BmpFile first = ReadBmpFile(tempPath.c_str());
   ASSERT_TRUE(first.ok);
   EXPECT_EQ(first.Pixel(3, 3), TargetSwatchColours[0]);
 
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(2), 2));
+  ASSERT_TRUE(MoveOntoSwatch(2));
   ASSERT_TRUE(CaptureHere(1));
   BmpFile second = ReadBmpFile(tempPath.c_str());
   const RECT& r = TargetSwatchRects[2];
@@ -168,14 +168,14 @@ TEST_F(CaptureFixture, ClipboardHoldsTheCaptureOnlyWhenSwitchedOn) {
   PutTextOnClipboard("before");
   Ask(WM_APP_CLIPBOARD, 0);
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 1));
+  ASSERT_TRUE(MoveOntoSwatch(1));
   ASSERT_TRUE(CaptureHere(0));
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
 
   Ask(WM_APP_CLIPBOARD, 1);
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(2), 2));
+  ASSERT_TRUE(MoveOntoSwatch(2));
   ASSERT_TRUE(CaptureHere(1));
   LONG w = 0, h = 0;
   EXPECT_EQ(ClipboardPixel(10, 10, &w, &h), TargetSwatchColours[2]);
@@ -204,7 +204,7 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
         MoveMouseTo(p.x + i % 7, p.y + i % 5);
       }
       ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > seen; }, Timeout));
-      ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), news + 1));
+      ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
     }
     ASSERT_TRUE(CaptureHere(copies)) << "round " << round;
     copies = Copies();
