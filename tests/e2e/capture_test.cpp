@@ -104,6 +104,28 @@ TEST_F(CaptureFixture, ControlCopyTracksEachControlAndCapturesOne) {
     for (int x = 0; x < bmp.width; x += 7) ASSERT_EQ(bmp.Pixel(x, y), TargetSwatchColours[1]) << x << "," << y;
 }
 
+TEST_F(CaptureFixture, TitleBarMovesAndClicksPassOn) {
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveOntoSwatch(0));
+  LRESULT news = NewWindows();
+  // The caption: non-client messages, which neither change the target nor capture.
+  RECT r = TargetScreenRect();
+  POINT origin = {0, 0};
+  ClientToScreen(targetWindow, &origin);
+  int captionY = (r.top + origin.y) / 2;
+  ASSERT_EQ(SendMessageA(targetWindow, WM_NCHITTEST, 0, MAKELPARAM(r.left + 60, captionY)), HTCAPTION);
+  MoveMouseTo(r.left + 60, captionY);
+  ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_NCMOUSEMOVE) > 0; }, Timeout));
+  RightClick();
+  ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_NCRBUTTONDOWN) > 0; }, Timeout));
+  EXPECT_EQ(NewWindows(), news);
+  EXPECT_EQ(Copies(), 0);
+  EXPECT_TRUE(MaskOver(SwatchScreenRect(0)));
+  EXPECT_EQ(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
+  // Escape the caption's menu, if the right-click opened one.
+  SendMessageA(targetWindow, WM_CANCELMODE, 0, 0);
+}
+
 TEST_F(CaptureFixture, RightClickBeforeAnyMoveTakesNothing) {
   POINT p = SwatchCentre(2);
   MoveMouseTo(p.x, p.y);

@@ -7,10 +7,11 @@
 #include <stdlib.h>
 #include "tests/e2e/target/target_layout.h"
 
-static LONG gCounts[16];
+// Mouse and non-client mouse messages all lie below 0x300.
+static LONG gCounts[0x300];
 
 static void Count(UINT message) {
-  if (message >= WM_MOUSEFIRST && message < WM_MOUSEFIRST + 16) gCounts[message - WM_MOUSEFIRST]++;
+  if (message < 0x300) gCounts[message]++;
 }
 
 static void PaintSolid(HWND window, COLORREF colour) {
@@ -45,7 +46,7 @@ static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_ERASEBKGND:
       return 1;
     case WM_APP_COUNT:
-      return (wParam >= WM_MOUSEFIRST && wParam < WM_MOUSEFIRST + 16) ? gCounts[wParam - WM_MOUSEFIRST] : -1;
+      return wParam < 0x300 ? gCounts[wParam] : -1;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
