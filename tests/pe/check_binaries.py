@@ -9,6 +9,11 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from check_art import read_resources  # noqa: E402
+
+RT_MENU, RT_STRING, RT_ACCELERATOR, RT_VERSION, RT_MANIFEST = 4, 6, 9, 16, 24
+
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
                "ole32.dll", "windowscodecs.dll", "oleaut32.dll", "advapi32.dll"}
 
@@ -102,6 +107,100 @@ def check_common(pe, name, dll):
     check(pe.section(".rsrc") is not None, name + ": has resources")
 
 
+def strings(res, first, count):
+    """The string table entries first .. first+count-1 that exist."""
+    found = {}
+    for sid in range(first, first + count):
+        block = res.get(RT_STRING, {}).get(sid // 16 + 1)
+        if block is None:
+            continue
+        at = 0
+        for index in range(16):
+            length = struct.unpack_from("<H", block, at)[0]
+            text = block[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            if index == sid % 16 and length:
+                found[sid] = text
+            at += 2 + 2 * length
+    return found
+
+
+def menu_items(blob):
+    """(depth, id, caption) for each item of a standard menu template; separators have caption ''."""
+    items = []
+    at = 4
+    depth = 0
+    ends = []
+    while at < len(blob):
+        flags = struct.unpack_from("<H", blob, at)[0]
+        at += 2
+        item_id = None
+        if not flags & 0x10:  # MF_POPUP
+            item_id = struct.unpack_from("<H", blob, at)[0]
+            at += 2
+        end = at
+        while blob[end:end + 2] != b"\0\0":
+            end += 2
+        caption = blob[at:end].decode("utf-16-le")
+        at = end + 2
+        items.append((depth, item_id, caption))
+        if flags & 0x10:
+            ends.append(bool(flags & 0x80))
+            depth += 1
+        elif flags & 0x80:  # MF_END closes the current popup
+            depth -= 1
+            while ends and ends.pop() and depth > 0:
+                depth -= 1
+            if depth == 0:
+                break
+    return items
+
+
+def check_version(res, name, file_type):
+    blob = res.get(RT_VERSION, {}).get(1, b"")
+    at = blob.find(struct.pack("<I", 0xFEEF04BD))
+    check(at >= 0, name + ": version resource 1 with fixed file info")
+    if at < 0:
+        return
+    fields = struct.unpack_from("<13I", blob, at)
+    check(fields[2:6] == (0x20000, 0, 0x20000, 0), name + ": file and product version 2.0.0.0")
+    check(fields[8] == 4, name + ": operating system 32-bit Windows (VOS__WINDOWS32)")
+    check(fields[9] == file_type, name + ": file type %d" % file_type)
+    text = blob.decode("utf-16-le", "ignore")
+    check("2, 0, 0, 0" in text, name + ": version shown as 2, 0, 0, 0")
+
+
+def check_resources(bindir):
+    exe = read_resources(os.path.join(bindir, "Vistrel.exe"))
+    lib = read_resources(os.path.join(bindir, "Vistrel.dll"))
+    enc = read_resources(os.path.join(bindir, "Encoder.dll"))
+    check(strings(exe, 103, 7) == {103: "Vistrel", 109: "VISTREL"},
+          "Vistrel.exe strings 103 and 109, found %s" % strings(exe, 103, 7))
+
+    table = exe.get(RT_ACCELERATOR, {}).get(109, b"")
+    entries = [struct.unpack_from("<HHHH", table, i) for i in range(0, len(table), 8)]
+    keys = [(flags & 0x7F, key, cmd) for flags, key, cmd, _ in entries]
+    check(keys == [(0x10, ord("?"), 104), (0x10, ord("/"), 104)],
+          "accelerators 109: Alt+? and Alt+/ as characters for command 104, found %s" % keys)
+    check(bool(entries) and entries[-1][0] & 0x80, "accelerators 109: last entry marked")
+
+    main_menu = [(d, i, c) for d, i, c in menu_items(exe.get(RT_MENU, {}).get(109, b""))]
+    check(main_menu == [(0, None, "文件(&F)"), (1, 32787, "隐藏(&H)"), (1, 0, ""), (1, 104, "关于(&A)...")],
+          "main menu 109, found %s" % main_menu)
+    capture_menu = menu_items(exe.get(RT_MENU, {}).get(129, b""))
+    expected = [(0, None, "捕捉"), (1, 32778, "复制 主窗口区域"), (1, 32779, "复制 子窗口区域"),
+                (1, 32780, "辅助 自选择区域"), (1, 32786, "屏幕自由编辑"), (1, 0, ""), (1, 32783, "取消捕捉"),
+                (1, 0, ""), (1, 32791, "系统配置"), (1, 0, ""), (1, 32784, "退出系统")]
+    check(capture_menu == expected, "capture menu 129, found %s" % capture_menu)
+
+    for res, name, rid in ((exe, "Vistrel.exe", 1), (lib, "Vistrel.dll", 2)):
+        manifest = res.get(RT_MANIFEST, {}).get(rid, b"").decode("utf-8", "ignore")
+        check('level="asInvoker"' in manifest and 'uiAccess="false"' in manifest,
+              name + ": manifest %d asks for asInvoker without UI access" % rid)
+    check_version(exe, "Vistrel.exe", 1)
+    check_version(lib, "Vistrel.dll", 2)
+    check_version(enc, "Encoder.dll", 2)
+
+
 def main():
     bindir = sys.argv[1]
     exe = PE(os.path.join(bindir, "Vistrel.exe"))
@@ -130,6 +229,8 @@ def main():
         initial[16] = 1        # glCurDrawTool: line
         initial[17] = 0x0000FF  # glCurColor: red
         check(list(words) == initial, "CaptureD initial values %s, found %s" % (initial, list(words)))
+
+    check_resources(bindir)
 
     sizes = {n: os.path.getsize(os.path.join(bindir, n)) for n in ("Vistrel.exe", "Vistrel.dll", "Encoder.dll")}
     print("sizes:", ", ".join("%s %d bytes" % kv for kv in sizes.items()))
