@@ -1,6 +1,5 @@
 // The DrawToolsWindow class: the drawing tool palette, a child of the mask.
 #include "capture/capture_internal.h"
-#include "capture/shared_state.h"
 
 ATOM RegisterDrawToolsWndClass(HINSTANCE instance) {
   WNDCLASSEXA wc;

@@ -1,6 +1,5 @@
 // The MaskWindow class: the translucent overlay laid over the capture target.
 #include "capture/capture_internal.h"
-#include "capture/shared_state.h"
 
 ATOM RegisterMaskWndClass(HINSTANCE instance) {
   WNDCLASSEXA wc;
