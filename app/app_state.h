@@ -20,6 +20,14 @@ extern SetConfigFn pSetConfig;
 extern HMODULE ghEncoderLib;
 extern BmpToJpgFn pBmpToJpg;
 
+// The settings as LoadConfig read them from the profile (settings_store.cpp).
+struct AppSettings {
+  char savePath[100];  // the output folder, never empty
+  int jpgFlag;         // 1: JPEG output; 0: BMP output
+  int autoMinimize;    // 1: hide to the tray at the first activation
+};
+extern AppSettings gSettings;
+
 // library_binding.cpp
 int BindCaptureLibrary(void);
 int BindEncoder(void);
@@ -28,3 +36,19 @@ int BindEncoder(void);
 void RegisterMainWndClass(HINSTANCE instance);
 int InitMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// settings_store.cpp
+void LoadConfig(void);
+
+// dialog_dressing.cpp, config_dialog.cpp, about_dialog.cpp
+void DressDialog(HWND dialog);
+INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// output_stage.cpp
+void OutputCaptureFile(void);
+
+// tray_icon.cpp
+int AddTrayIcon(HWND window);
+int DeleteTrayIcon(HWND window);
+void ShowCaptureMenu(HWND window, int x, int y);
