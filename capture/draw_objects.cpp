@@ -21,6 +21,10 @@ DrawObj* CreateDrawObj(void) {
   return (DrawObj*)AllocZeroed(sizeof(DrawObj));
 }
 
+void FreeDrawObj(DrawObj* obj) {
+  if (obj != NULL) FreeBlock(obj);
+}
+
 int AddDrawObj(DrawObj* obj) {
   if (obj == NULL) return 0;
   DrawObjList* list = glShared.glDrawObjList;

@@ -34,6 +34,9 @@ struct DrawObjList {
 // AddDrawObj takes it.
 DrawObj* CreateDrawObj(void);
 
+// Frees an object that is in no list (the one under construction); null is ignored.
+void FreeDrawObj(DrawObj* obj);
+
 // Appends obj as the newest and only selected object, creating the list if needed.
 // 0 when obj is null or the list header cannot be allocated (obj stays the caller's).
 int AddDrawObj(DrawObj* obj);

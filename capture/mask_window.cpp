@@ -1,5 +1,9 @@
-// The MaskWindow class: the translucent overlay laid over the capture target.
+// The MaskWindow class: the translucent overlay laid over the capture target, and
+// the procedure that hands each message to its handler by mode.
 #include "capture/capture_internal.h"
+#include "capture/mask_handlers.h"
+#include "capture/shared_state.h"
+#include "common/trace_log.h"
 
 ATOM RegisterMaskWndClass(HINSTANCE instance) {
   WNDCLASSEXA wc;
@@ -22,10 +26,86 @@ static void OnGetMinMaxInfo(MINMAXINFO* info) {
   info->ptMaxSize.y = info->ptMaxTrackSize.y = 0x7FFF;
 }
 
+// The cursor follows the current tool alone, whatever the mode.
+static void SetToolCursor(void) {
+  LPCSTR shape = glShared.glCurDrawTool != 0 ? (LPCSTR)IDC_CROSS : (LPCSTR)IDC_ARROW;
+  SetCursor(LoadCursorA(NULL, shape));
+}
+
+// Positions are the low and high words of lParam, each unsigned.
+static int PositionX(LPARAM lParam) { return (int)LOWORD(lParam); }
+static int PositionY(LPARAM lParam) { return (int)HIWORD(lParam); }
+
+static void OnMouseMove(HWND window, WPARAM keys, LPARAM lParam) {
+  SetToolCursor();
+  if (glShared.glCaptureMode == RectCopy)
+    DragSelection(window, keys, PositionX(lParam), PositionY(lParam));
+  else if (glShared.glCaptureMode == DrawCopy)
+    MoveOverDrawing(window, keys, PositionX(lParam), PositionY(lParam));
+}
+
+static void OnLButtonDown(HWND window, LPARAM lParam) {
+  if (glShared.glCaptureMode == RectCopy)
+    PressSelection(PositionX(lParam), PositionY(lParam));
+  else if (glShared.glCaptureMode == DrawCopy)
+    PressDrawing(window, PositionX(lParam), PositionY(lParam));
+}
+
+static void OnLButtonUp(void) {
+  if (glShared.glCaptureMode == DrawCopy) ReleaseDrawing();
+}
+
+static void OnRButtonDown(void) {
+  CompleteCapture();
+  if (glShared.glCaptureMode == DrawCopy) DiscardDrawingInProgress();
+}
+
+// The drawings are only shown in DrawCopy: a Delete in another mode must not remove
+// an object the user cannot see (objects left from a DrawCopy without a capture).
+static void OnKeyDown(HWND window, WPARAM key) {
+  if ((key == VK_DELETE || key == VK_BACK) && glShared.glCaptureMode == DrawCopy)
+    DeleteSelectedDrawing(window);
+}
+
+// InitHook lays the tips panel out at the client origin; the palette sits at (3, 3),
+// so the panel moves there once, at the mask's first real activation.
+static void OnActivate(WPARAM state) {
+  if (LOWORD(state) != WA_ACTIVE || TipsHotRect.left != 0 || TipsHotRect.top != 0) return;
+  TraceLog("//Adjust Tips area.");
+  OffsetRect(&TipsHotRect, 3, 3);
+  OffsetRect(&TipsPosRect, 3, 3);
+  OffsetRect(&TipsColorRect, 3, 3);
+}
+
 LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_MOUSEMOVE:
+      OnMouseMove(window, wParam, lParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnLButtonDown(window, lParam);
+      return 0;
+    case WM_LBUTTONUP:
+      OnLButtonUp();
+      return 0;
+    case WM_RBUTTONDOWN:
+      OnRButtonDown();
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(window, wParam);
+      return 0;
+    case WM_ACTIVATE:
+      OnActivate(wParam);
+      return 0;
+    case WM_PAINT:
+      PaintMask(window);
+      return 0;
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo((MINMAXINFO*)lParam);
+      return 0;
+    case WM_DESTROY:
+      TraceLog("WM_DESTROY:MaskWidnow");
+      PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
