@@ -38,7 +38,18 @@ int InitMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // settings_store.cpp
+// Profile values are read into zero-filled buffers of this size (99 characters at most).
+const int kSettingSize = 100;
+extern const char kKeySavePath[];
+extern const char kKeyFileFormat[];
+extern const char kKeyClipboard[];
+extern const char kKeyAutoStartup[];
+extern const char kKeyAutoMinimize[];
+extern const char kDefaultSavePath[];  // "c:\\", for a missing or unusable folder
 void LoadConfig(void);
+void ReadSetting(const char* key, char value[kSettingSize]);
+void WriteSetting(const char* key, const char* value);
+int SettingEquals(const char* value, const char* expected);
 
 // dialog_dressing.cpp, config_dialog.cpp, about_dialog.cpp
 void DressDialog(HWND dialog);

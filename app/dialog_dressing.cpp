@@ -24,6 +24,6 @@ void DressDialog(HWND dialog) {
   int height = window.bottom - window.top;
   MoveWindow(dialog, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
              (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, FALSE);
-  // The window owns the region from here on.
-  SetWindowRgn(dialog, region, FALSE);
+  // The window owns the region once SetWindowRgn has taken it.
+  if (region != NULL && !SetWindowRgn(dialog, region, FALSE)) DeleteObject(region);
 }

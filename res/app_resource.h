@@ -22,4 +22,19 @@
 #define IDD_ABOUTBOX       103
 #define IDD_CONFIG         135
 
+/* Controls of the settings dialog */
+#define IDC_FORMAT_BMP     1001  /* radio button: BMP output */
+#define IDC_FORMAT_JPG     1002  /* radio button: JPEG output */
+#define IDC_CLIPBOARD      1003  /* check box: copy to the clipboard */
+#define IDC_SAVEPATH       1004  /* edit: the output folder */
+#define IDC_AUTOSTARTUP    1008  /* check box: start automatically (stored only) */
+#define IDC_AUTOMINIMIZE   1010  /* check box: hide at the first activation */
+
+/* Controls of the About box */
+#define IDC_ABOUT_ICON     2     /* the application icon */
+
+#ifndef IDC_STATIC
+#define IDC_STATIC         (-1)
+#endif
+
 #endif

@@ -12,7 +12,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_art import read_resources  # noqa: E402
 
-RT_MENU, RT_STRING, RT_ACCELERATOR, RT_VERSION, RT_MANIFEST = 4, 6, 9, 16, 24
+RT_MENU, RT_DIALOG, RT_STRING, RT_ACCELERATOR, RT_VERSION, RT_MANIFEST = 4, 5, 6, 9, 16, 24
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll",
                "ole32.dll", "windowscodecs.dll", "oleaut32.dll", "advapi32.dll"}
@@ -169,6 +169,111 @@ def check_version(res, name, file_type):
     check("2, 0, 0, 0" in text, name + ": version shown as 2, 0, 0, 0")
 
 
+CONTROL_CLASSES = {0x80: "Button", 0x81: "Edit", 0x82: "Static", 0x83: "ListBox", 0x84: "ScrollBar",
+                   0x85: "ComboBox"}
+
+
+def dialog_template(blob):
+    """A DLGTEMPLATEEX read into a dict: the dialog's fields and its items
+    (id, class, style, ex-style, caption, (x, y, cx, cy)); ordinals as ints."""
+    at = [0]
+
+    def take(fmt):
+        values = struct.unpack_from(fmt, blob, at[0])
+        at[0] += struct.calcsize(fmt)
+        return values
+
+    def sz_or_ord():
+        first = struct.unpack_from("<H", blob, at[0])[0]
+        if first == 0xFFFF:
+            return take("<HH")[1]
+        end = at[0]
+        while blob[end:end + 2] != b"\0\0":
+            end += 2
+        text = blob[at[0]:end].decode("utf-16-le")
+        at[0] = end + 2
+        return text
+
+    def align():
+        at[0] = (at[0] + 3) & ~3
+
+    version, signature, _help, exstyle, style, count, x, y, cx, cy = take("<HHIIIHhhhh")
+    if (version, signature) != (1, 0xFFFF):
+        return None
+    dialog = {"exstyle": exstyle, "style": style, "rect": (x, y, cx, cy), "menu": sz_or_ord(),
+              "class": sz_or_ord(), "caption": sz_or_ord(), "font": None, "items": []}
+    if style & 0x40:  # DS_SETFONT
+        points, weight, italic, charset = take("<HHBB")
+        dialog["font"] = (sz_or_ord(), points, weight, italic, charset)
+    for _ in range(count):
+        align()
+        _help, item_ex, item_style, ix, iy, icx, icy, item_id = take("<IIIhhhhI")
+        item_class = sz_or_ord()
+        # Class names are case-insensitive; the compiler may store a name or an ordinal.
+        item_class = CONTROL_CLASSES.get(item_class, item_class)
+        for known in CONTROL_CLASSES.values():
+            if isinstance(item_class, str) and item_class.lower() == known.lower():
+                item_class = known
+        caption = sz_or_ord()
+        extra = take("<H")[0]
+        at[0] += extra
+        dialog["items"].append((item_id, item_class, item_style, item_ex, caption, (ix, iy, icx, icy)))
+    return dialog
+
+
+CHILD = 0x50000000  # WS_CHILD | WS_VISIBLE
+STATIC_ID = 0xFFFFFFFF  # IDC_STATIC (-1) as the template's 32-bit id
+DIALOGS = {
+    135: {"caption": "系统配置", "style": 0x80C800C8, "exstyle": 0x00000008, "rect": (0, 0, 239, 155),
+          "font": ("MS Shell Dlg", 8), "items": [
+              (1, "Button", CHILD | 0x10001, 0, "保存", (51, 126, 50, 14)),
+              (2, "Button", CHILD | 0x10000, 0, "取消", (125, 126, 50, 14)),
+              (STATIC_ID, "Button", CHILD | 0x7, 0, "输出选项", (7, 7, 225, 58)),
+              (1001, "Button", CHILD | 0x9, 0, "*.BMP  图像文件", (31, 22, 72, 10)),
+              (1002, "Button", CHILD | 0x9, 0, "*.JPG 图像文件", (31, 34, 69, 10)),
+              (1003, "Button", CHILD | 0x10003, 0, "复制到剪贴板", (120, 22, 64, 10)),
+              (STATIC_ID, "Static", CHILD | 0x20000, 0, "捕捉结果图片目录:", (11, 49, 68, 8)),
+              (1004, "Edit", CHILD | 0x810080, 0, "", (80, 47, 152, 14)),
+              (STATIC_ID, "Button", CHILD | 0x7, 0, "其他选项", (7, 71, 225, 40)),
+              (1008, "Button", CHILD | 0x10003, 0, "自动启动", (20, 87, 48, 10)),
+              (1010, "Button", CHILD | 0x10003, 0, "启动后自动最小化", (78, 88, 80, 10))]},
+    103: {"caption": "版本信息", "style": 0x00C000C0, "exstyle": 0x00000400, "rect": (0, 0, 195, 85),
+          "font": ("MS UI Gothic", 9), "items": [
+              (2, "Static", CHILD | 0x3, 0, 107, (6, 11, 20, 20)),
+              (STATIC_ID, "Static", CHILD, 0, "Vistrel", (37, 16, 90, 8)),
+              (STATIC_ID, "Static", CHILD, 0, "Version 2.0", (117, 40, 50, 8)),
+              (STATIC_ID, "Static", CHILD, 0, None, (117, 50, 78, 8)),
+              (STATIC_ID, "Static", CHILD, 0, None, (107, 64, 86, 8)),
+              (STATIC_ID, "Static", CHILD, 0, None, (107, 73, 86, 8))]},
+}
+
+
+def check_dialogs(exe):
+    for rid, want in DIALOGS.items():
+        name = "dialog %d" % rid
+        blob = exe.get(RT_DIALOG, {}).get(rid)
+        check(blob is not None, name + ": present")
+        if blob is None:
+            continue
+        got = dialog_template(blob)
+        check(got is not None, name + ": an extended dialog template")
+        if got is None:
+            continue
+        for field in ("caption", "style", "exstyle", "rect"):
+            check(got[field] == want[field], "%s: %s %r, found %r" % (name, field, want[field], got[field]))
+        check(got["menu"] == "" and got["class"] == "", name + ": no menu and the standard dialog class")
+        font = got["font"][:2] if got["font"] else None
+        check(font == want["font"], "%s: font %r, found %r" % (name, want["font"], font))
+        check(len(got["items"]) == len(want["items"]),
+              "%s: %d controls, found %d" % (name, len(want["items"]), len(got["items"])))
+        for have, expect in zip(got["items"], want["items"]):
+            label = "%s control %r" % (name, expect[4] if expect[4] is not None else expect[5])
+            if expect[4] is None:  # a line of free text: any non-empty caption
+                check(isinstance(have[4], str) and have[4] != "", label + ": has a text, found %r" % (have[4],))
+                have = have[:4] + (None,) + have[5:]
+            check(have == expect, "%s: expected %s, found %s" % (label, expect, have))
+
+
 def check_resources(bindir):
     exe = read_resources(os.path.join(bindir, "Vistrel.exe"))
     lib = read_resources(os.path.join(bindir, "Vistrel.dll"))
@@ -196,6 +301,7 @@ def check_resources(bindir):
         manifest = res.get(RT_MANIFEST, {}).get(rid, b"").decode("utf-8", "ignore")
         check('level="asInvoker"' in manifest and 'uiAccess="false"' in manifest,
               name + ": manifest %d asks for asInvoker without UI access" % rid)
+    check_dialogs(exe)
     check_version(exe, "Vistrel.exe", 1)
     check_version(lib, "Vistrel.dll", 2)
     check_version(enc, "Encoder.dll", 2)
