@@ -12,6 +12,8 @@ LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // draw_tools_window.cpp
 ATOM RegisterDrawToolsWndClass(HINSTANCE instance);
 LRESULT CALLBACK DrawToolsWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// A click on the palette at (x, y): picks the tool or the colour under it.
+void SelectToolButton(HWND window, int x, int y);
 
 // mouse_hook.cpp: runs inside every hooked program.
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);

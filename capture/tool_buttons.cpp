@@ -40,3 +40,20 @@ int HitTestToolButton(int x, int y, COLORREF* colour) {
   }
   return ToolHitNone;
 }
+
+int DrawToolOfButton(int id) {
+  switch (id) {
+    case ToolHitLine: return 1;
+    case ToolHitRectangle: return 2;
+    case ToolHitEllipse: return 3;
+    default: return 0;
+  }
+}
+
+void ToolFrameRect(int tool, RECT* frame) {
+  // Entries 0 to 2 are the line, rectangle and ellipse buttons, entry 3 the select button.
+  int index = (tool >= 1 && tool <= 3) ? tool - 1 : 3;
+  *frame = glToolButtons[index].rect;
+  InflateRect(frame, -1, -2);
+  OffsetRect(frame, 0, 1);
+}

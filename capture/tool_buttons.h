@@ -27,3 +27,15 @@ void InitToolButtons(void);
 // The id of the first entry containing (x, y), or 0. A swatch hit writes its
 // colour to *colour when colour is not null.
 int HitTestToolButton(int x, int y, COLORREF* colour);
+
+// Where the palette paints the current colour, in palette client coordinates.
+const RECT CurrentColourBox = {4, 11, 30, 38};
+
+// The drawing tool a tool button's id selects: 1 line, 2 rectangle, 3 ellipse,
+// 0 select for any other id.
+int DrawToolOfButton(int id);
+
+// The dotted frame around the button of a drawing tool: the button's rectangle
+// less one pixel left and right and two at the top, one lower. Any tool value
+// but 1, 2 and 3 frames the select button.
+void ToolFrameRect(int tool, RECT* frame);
