@@ -4,6 +4,7 @@
 // what the palette shows is read back from the screen.
 #include <gtest/gtest.h>
 #include <vector>
+#include "common/command_ids.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/host/lib_host.h"
 
@@ -70,12 +71,32 @@ static Pixels ReadPixels(HDC source, int x, int y, int w, int h) {
 class PaletteTest : public ::testing::Test {
  protected:
   Process host;
-  HWND hostWindow = NULL, mask = NULL, palette = NULL;
+  HWND hostWindow = NULL, appWindow = NULL, mask = NULL, palette = NULL;
   HMODULE lib = NULL;
   SharedCaptureState* rec = NULL;
   std::string tempPath;
 
   void SetUp() override {
+    Load();
+    if (HasFatalFailure()) return;
+    host = Launch(BinDir() + "LibHost.exe");
+    hostWindow = WaitForWindow(LibHostClass, NULL, host.pid, Timeout);
+    ASSERT_TRUE(hostWindow != NULL);
+    ASSERT_EQ(Ask(WM_APP_COUNT_OF, WM_USER_COPIED), 0);  // answers once InitHook is done
+    ASSERT_EQ(Ask(WM_APP_ARM, DrawCopy), 1);
+    Armed();
+  }
+  void TearDown() override {
+    if (hostWindow) PostMessageA(hostWindow, WM_CLOSE, 0, 0);
+    if (appWindow) PostMessageA(appWindow, WM_COMMAND, IDM_EXIT, 0);
+    DWORD code = 0;
+    WaitForExit(host, Timeout, &code);
+    Kill(host);
+    if (lib) FreeLibrary(lib);
+    DeleteFileA(tempPath.c_str());
+  }
+  // The library as the program under test maps it, from the same file.
+  void Load() {
     tempPath = CaptureTempPath();
     DeleteFileA(tempPath.c_str());
     lib = LoadLibraryA((BinDir() + "Vistrel.dll").c_str());
@@ -87,25 +108,15 @@ class PaletteTest : public ::testing::Test {
     rec->glCurDrawTool = 1;
     rec->glCurColor = 0x0000FF;
     MoveMouseTo(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
-    host = Launch(BinDir() + "LibHost.exe");
-    hostWindow = WaitForWindow(LibHostClass, NULL, host.pid, Timeout);
-    ASSERT_TRUE(hostWindow != NULL);
-    ASSERT_EQ(Ask(WM_APP_COUNT_OF, WM_USER_COPIED), 0);  // answers once InitHook is done
+  }
+  // DrawCopy is armed: the mask covers the screen, the palette is still hidden.
+  void Armed() {
     mask = rec->glhMaskWnd;
     palette = rec->glhDrawToolsWnd;
     ASSERT_EQ(WindowProcess(palette), host.pid);
     ASSERT_EQ(GetParent(palette), mask);
-    ASSERT_EQ(Ask(WM_APP_ARM, DrawCopy), 1);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(mask) != 0; }, Timeout));
     EXPECT_FALSE(IsWindowVisible(palette));
-  }
-  void TearDown() override {
-    if (hostWindow) PostMessageA(hostWindow, WM_CLOSE, 0, 0);
-    DWORD code = 0;
-    WaitForExit(host, Timeout, &code);
-    Kill(host);
-    if (lib) FreeLibrary(lib);
-    DeleteFileA(tempPath.c_str());
   }
   LRESULT Ask(UINT message, WPARAM wParam) {
     DWORD_PTR result = (DWORD_PTR)-2;
@@ -349,4 +360,42 @@ TEST_F(PaletteTest, RightClickOnThePaletteTakesNoCapture) {
   RightClick();
   EXPECT_TRUE(WaitUntil([&] { return Ask(WM_APP_COUNT_OF, WM_USER_COPIED) == 1; }, Timeout));
   EXPECT_NE(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The real application arms DrawCopy from its command and hosts the palette.
+class AppPaletteTest : public PaletteTest {
+ protected:
+  void SetUp() override {
+    Load();
+    if (HasFatalFailure()) return;
+    host = Launch(BinDir() + "Vistrel.exe");
+    appWindow = WaitForWindow("VISTREL", "Vistrel", host.pid, Timeout);
+    ASSERT_TRUE(appWindow != NULL);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(appWindow) != 0; }, Timeout));
+    ASSERT_EQ(rec->glhMainWnd, appWindow);
+    PostMessageA(appWindow, WM_COMMAND, IDM_DRAWCOPY, 0);
+    ASSERT_TRUE(WaitUntil([&] { return rec->glCaptureMode == DrawCopy; }, Timeout));
+    Armed();
+  }
+};
+
+TEST_F(AppPaletteTest, PicksToolAndColourAndSwallowsTheRightClick) {
+  ShowPalette();
+  ClickOnPalette(283, 25);
+  ASSERT_TRUE(ToolBecomes(2));
+  ClickOnPalette(282, 25);
+  ASSERT_TRUE(ToolBecomes(1));
+  ClickOnPalette(340, 25);
+  ASSERT_TRUE(ToolBecomes(0));
+  ClickOnPalette(88, 32);
+  ASSERT_TRUE(ColourBecomes(0x00FFFF));
+  EXPECT_EQ(rec->glCurDrawTool, 0);
+
+  ASSERT_TRUE(MoveOnPalette(150, 20));
+  RightClick();
+  ClickOnPalette(150, 20);
+  ASSERT_TRUE(ColourBecomes(0x800080));
+  EXPECT_EQ(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(IsWindowVisible(mask));
+  EXPECT_TRUE(IsWindowVisible(palette));
 }
