@@ -25,8 +25,7 @@ void WriteSetting(const char* key, const char* value) {
   WriteProfileStringA(kSection, key, value);
 }
 
-// The values are compared byte for byte: lstrcmpA sorts like words and takes
-// "B-MP" for "BMP".
+// Byte for byte, case and all, with no locale's collation rules in between.
 int SettingEquals(const char* value, const char* expected) {
   return strcmp(value, expected) == 0;
 }
