@@ -63,3 +63,16 @@ void OutputCaptureFile(void);
 int AddTrayIcon(HWND window);
 int DeleteTrayIcon(HWND window);
 void ShowCaptureMenu(HWND window, int x, int y);
+
+// skin_region.cpp, skin_buttons.cpp, skin_window.cpp
+// The skin's memory DC: null until the first WM_PAINT; WM_DESTROY deletes it.
+extern HDC ghSkinMemDC;
+HRGN CreateSkinRegion(HWND window);
+void SkinButtonRect(int index, RECT* rect);
+int HitTestSkinButton(HWND window, int x, int y);
+UINT SkinButtonCommand(int hotButton);
+void DressSkinWindow(HWND window);
+void OnSkinPaint(HWND window);
+void OnSkinLButtonDown(HWND window);
+void OnSkinMouseMove(HWND window, WPARAM wParam, LPARAM lParam);
+void OnSkinLButtonUp(HWND window);

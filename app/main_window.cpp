@@ -31,6 +31,7 @@ int InitMainWindow(HINSTANCE instance, int showCommand) {
   if (window == NULL) return 0;
   pInitHook(ghCaptureLib, window, instance);
   LoadConfig();
+  DressSkinWindow(window);
   ShowWindow(window, showCommand);
   UpdateWindow(window);
   return 1;
@@ -131,6 +132,18 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (OnCommand(window, LOWORD(wParam))) return 0;
       break;
     case WM_TIMER:
+      return 0;
+    case WM_PAINT:
+      OnSkinPaint(window);
+      return 0;
+    case WM_MOUSEMOVE:
+      OnSkinMouseMove(window, wParam, lParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnSkinLButtonDown(window);
+      return 0;
+    case WM_LBUTTONUP:
+      OnSkinLButtonUp(window);
       return 0;
     case WM_RBUTTONDOWN:
       ShowMainMenu(window);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Vistrel's resource art: res/art/vistrel.ico, palette.bmp and tips.bmp.
+"""Draws Vistrel's resource art: res/art/vistrel.ico, palette.bmp, tips.bmp and skin.bmp.
 
 Run from anywhere: python3 res/make_art.py. Standard library only, and the
 output is byte-for-byte the same on every run, so the files in the repo can be
@@ -7,6 +7,7 @@ compared against a fresh run. The geometry of the palette and tips panels is
 shared with the capture library (it paints into these rectangles at run time),
 so the constants below are the ones tests/pe/check_art.py checks.
 """
+import math
 import os
 import struct
 
@@ -656,10 +657,342 @@ def make_tips():
     return bmp_file(img, 4, VGA16)
 
 
+# ---------------------------------------------------------------------------
+# The main window's skin, 411 x 175, 24 bits. The application cuts away every
+# pixel of the key colour found at (0, 0), so the two panels below must be
+# painted exactly over the rows of SKIN_ROWS and nothing else may use the key
+# colour. The three button pictures sit over the application's hot rectangles
+# (350 + 17 i .. 364 + 17 i, 15 .. 29), which they cover with a pixel or two to
+# spare.
+
+SKIN_SIZE = (411, 175)
+SKIN_KEY = (0, 174, 239)
+# (rows, left panel x range, right panel x range), ranges inclusive.
+SKIN_ROWS = [
+    ((1, 173), (5, 103), (115, 405)),
+    ((2, 172), (3, 105), (113, 407)),
+    ((3, 4, 170, 171), (2, 106), (112, 408)),
+    (tuple(range(5, 170)), (1, 107), (111, 409)),
+]
+SKIN_BUTTONS = [("settings", (347, 15)), ("about", (366, 15)), ("hide", (385, 15))]
+TITLE_BAND_BOTTOM = 44  # first row of the right panel below the title band
+
+LEFT_TOP = (54, 64, 82)
+LEFT_BOTTOM = (31, 37, 50)
+PANEL_EDGE = (17, 21, 30)
+BAND_TOP = (28, 98, 170)
+BAND_BOTTOM = (14, 60, 118)
+BODY_TOP = (243, 246, 250)
+BODY_BOTTOM = (211, 221, 234)
+
+
+def skin_spans(y):
+    """The painted x ranges of skin row y (inclusive), left panel first."""
+    for rows, left, right in SKIN_ROWS:
+        if y in rows:
+            return [left, right]
+    return []
+
+
+def mix(a, b, t):
+    return tuple(int(a[c] + (b[c] - a[c]) * t + 0.5) for c in range(3))
+
+
+def cover(img, rect, test, colour, sub=SUB):
+    """Blends colour over the pixels of rect by the share of supersamples
+    (sub x sub per pixel) for which test(x, y) holds."""
+    l, t, r, b = rect
+    samples = [(k + 0.5) / sub for k in range(sub)]
+    for y in range(max(t, 0), min(b, len(img))):
+        for x in range(max(l, 0), min(r, len(img[0]))):
+            n = 0
+            for sy in samples:
+                for sx in samples:
+                    if test(x + sx, y + sy):
+                        n += 1
+            if n:
+                img[y][x] = mix(img[y][x], colour, n / float(sub * sub))
+
+
+def segment_distance(px, py, x0, y0, x1, y1):
+    dx, dy = x1 - x0, y1 - y0
+    d2 = dx * dx + dy * dy
+    t = 0.0 if d2 == 0 else max(0.0, min(1.0, ((px - x0) * dx + (py - y0) * dy) / d2))
+    qx, qy = x0 + t * dx - px, y0 + t * dy - py
+    return (qx * qx + qy * qy) ** 0.5
+
+
+def arc(cx, cy, rx, ry, a0, a1, steps=24):
+    """Points of an elliptic arc from angle a0 to a1 in degrees (y grows down,
+    so -90 is the top)."""
+    return [(cx + rx * math.cos(math.radians(a0 + (a1 - a0) * k / steps)),
+             cy + ry * math.sin(math.radians(a0 + (a1 - a0) * k / steps)))
+            for k in range(steps + 1)]
+
+
+def stroke_test(polylines, width, dots=()):
+    """Point test for round-capped strokes along polylines plus filled dots."""
+    half = width / 2.0
+    segs = []
+    for pts in polylines:
+        for a, b in zip(pts, pts[1:]):
+            segs.append((a[0], a[1], b[0], b[1]))
+    boxes = [(min(s[0], s[2]) - half, min(s[1], s[3]) - half,
+              max(s[0], s[2]) + half, max(s[1], s[3]) + half) for s in segs]
+
+    def test(px, py):
+        for (cx, cy, r) in dots:
+            if (px - cx) ** 2 + (py - cy) ** 2 <= r * r:
+                return True
+        for s, (l, t, r, b) in zip(segs, boxes):
+            if l <= px <= r and t <= py <= b and segment_distance(px, py, *s) <= half:
+                return True
+        return False
+
+    return test
+
+
+# The title face: strokes on stroke centres, in a 20-pixel-high box whose
+# baseline is row 20 (x-height 13). Each glyph: advance, polylines, dots.
+TITLE_STROKE = 3.2
+_H = TITLE_STROKE / 2
+TITLE_FACE = {
+    "V": (14.5, [[(1.4, _H), (7.25, 20 - _H), (13.1, _H)]], []),
+    "i": (3.2, [[(_H, 8.6), (_H, 20 - _H)]], [(_H, 3.0, 2.0)]),
+    "s": (10.0, [arc(5.0, 11.0, 3.4, 2.4, -25, -270) + arc(5.0, 15.8, 3.4, 2.4, -90, 155)], []),
+    "t": (8.2, [[(3.0, 3.2), (3.0, 15.4)] + arc(6.0, 15.4, 3.0, 20 - _H - 15.4, 180, 90)
+                + [(7.8, 20 - _H)], [(0.2, 8.6), (7.6, 8.6)]], []),
+    "r": (8.0, [[(_H, 8.6), (_H, 20 - _H)], arc(6.9, 13.4, 5.2, 13.4 - 8.6, 180, 270)
+                + [(7.9, 8.8)]], []),
+    "e": (11.6, [arc(5.8, 13.3, 4.7, 4.7, 0, -318), [(1.1, 13.3), (10.5, 13.3)]], []),
+    "l": (3.2, [[(_H, _H), (_H, 20 - _H)]], []),
+}
+TITLE_GAP = 2.2
+
+
+def draw_title(img, x, y, text, colour, scale=1.0):
+    """Draws text in the title face with its top-left corner at x, y."""
+    for ch in text:
+        adv, lines, dots = TITLE_FACE[ch]
+        lines = [[(x + px * scale, y + py * scale) for px, py in pts] for pts in lines]
+        dots = [(x + cx * scale, y + cy * scale, r * scale) for cx, cy, r in dots]
+        test = stroke_test(lines, TITLE_STROKE * scale, dots)
+        cover(img, (int(x) - 2, int(y) - 2, int(x + (adv + 2) * scale) + 2, int(y + 21 * scale) + 2),
+              test, colour)
+        x += (adv + TITLE_GAP) * scale
+    return x
+
+
+# Capitals 5 x 7 for the small caption under the title.
+CAPTION_FONT = {
+    "S": [".###.", "#....", "#....", ".###.", "....#", "....#", "###.."],
+    "C": [".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."],
+    "R": ["####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"],
+    "E": ["#####", "#....", "#....", "####.", "#....", "#....", "#####"],
+    "N": ["#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"],
+    "A": [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"],
+    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#...."],
+    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
+    "U": ["#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
+    " ": ["...", "...", "...", "...", "...", "...", "..."],
+}
+
+
+def draw_button_picture(img, kind, x0, y0):
+    """A 16 x 16 picture: a soft rounded plate with a white glyph."""
+    plate = lambda px, py: rounded_rect_distance(px, py, x0, y0, x0 + 16, y0 + 16, 3.5) <= 0
+    rim = lambda px, py: -1.0 < rounded_rect_distance(px, py, x0, y0, x0 + 16, y0 + 16, 3.5) <= 0
+    box = (x0, y0, x0 + 16, y0 + 16)
+    cover(img, box, plate, (70, 140, 210))
+    cover(img, box, rim, (150, 196, 240))
+    cx, cy = x0 + 8.0, y0 + 8.0
+    if kind == "settings":
+        def gear(px, py):
+            d = ((px - cx) ** 2 + (py - cy) ** 2) ** 0.5
+            a = math.atan2(py - cy, px - cx)
+            tooth = math.cos(8 * a) > 0.1  # eight teeth
+            outer = 6.2 if tooth else 4.6
+            return 2.0 < d <= outer
+        cover(img, box, gear, WHITE)
+    elif kind == "about":
+        ring = lambda px, py: 4.9 <= ((px - cx) ** 2 + (py - cy) ** 2) ** 0.5 <= 6.4
+        cover(img, box, ring, WHITE)
+        cover(img, box, stroke_test([[(cx, cy - 0.6), (cx, cy + 2.8)]], 1.7, [(cx, cy - 3.1, 1.0)]), WHITE)
+    elif kind == "hide":
+        # An arrow down into a tray.
+        cover(img, box, stroke_test([[(cx, y0 + 3.2), (cx, y0 + 9.6)],
+                                     [(cx - 3.3, y0 + 6.6), (cx, y0 + 9.9), (cx + 3.3, y0 + 6.6)]],
+                                    1.8), WHITE)
+        cover(img, box, stroke_test([[(x0 + 3.2, y0 + 10.2), (x0 + 3.2, y0 + 12.6), (x0 + 12.8, y0 + 12.6),
+                                      (x0 + 12.8, y0 + 10.2)]], 1.5), WHITE)
+
+
+def draw_left_panel(img):
+    """A dark panel carrying the 28 drawing colours as paint chips, 4 x 7."""
+    w, h = 18, 14
+    gx, gy = 6, 7
+    x0 = 1 + (107 - (4 * w + 3 * gx)) // 2
+    y0 = 1 + (173 - (7 * h + 6 * gy)) // 2
+    colours = [c for row in SWATCH_COLOURS for c in row]
+    # Lightest first: the chips darken toward the bottom of the panel.
+    colours.sort(key=lambda c: -(0.3 * c[0] + 0.59 * c[1] + 0.11 * c[2]))
+    for k, colour in enumerate(colours):
+        col, row = k % 4, k // 4
+        l, t = x0 + col * (w + gx), y0 + row * (h + gy)
+
+        def chip(px, py, l=l, t=t, grow=0.0, dx=0, dy=0):
+            return rounded_rect_distance(px - dx, py - dy, l, t, l + w, t + h, 2.5) <= grow
+
+        around = (l - 2, t - 2, l + w + 3, t + h + 4)
+        cover(img, around, lambda px, py: chip(px, py, dx=1, dy=2, grow=0.5), (12, 14, 20))
+        cover(img, around, lambda px, py: chip(px, py, grow=1.0), (90, 100, 120))
+        cover(img, around, chip, colour)
+        # A sheen across the chip's upper part.
+        cover(img, around, lambda px, py: chip(px, py) and py < t + 4.0, mix(colour, WHITE, 0.25))
+
+
+def make_skin_image():
+    w, h = SKIN_SIZE
+    img = canvas(w, h, SKIN_KEY)
+    inside = [[False] * w for _ in range(h)]
+    for y in range(h):
+        for x0, x1 in skin_spans(y):
+            for x in range(x0, x1 + 1):
+                inside[y][x] = True
+
+    def left(x):
+        return x <= 107
+
+    for y in range(h):
+        f = (y - 1) / 172.0
+        for x in range(w):
+            if not inside[y][x]:
+                continue
+            if left(x):
+                img[y][x] = mix(LEFT_TOP, LEFT_BOTTOM, f)
+            elif y < TITLE_BAND_BOTTOM:
+                img[y][x] = mix(BAND_TOP, BAND_BOTTOM, (y - 1) / float(TITLE_BAND_BOTTOM - 1))
+            else:
+                img[y][x] = mix(BODY_TOP, BODY_BOTTOM, (y - TITLE_BAND_BOTTOM) / float(173 - TITLE_BAND_BOTTOM))
+
+    draw_left_panel(img)
+
+    # Title band: title, caption and the three buttons.
+    draw_title(img, 124, 11, "Vistrel", WHITE, 1.05)
+    draw_glyphs(img, 219, 22, "SCREEN CAPTURE", CAPTION_FONT, (150, 196, 240))
+    for kind, (bx, by) in SKIN_BUTTONS:
+        draw_button_picture(img, kind, bx, by)
+    # A bright rule under the band, a shade under it.
+    for x in range(111, 410):
+        if inside[TITLE_BAND_BOTTOM][x]:
+            img[TITLE_BAND_BOTTOM][x] = (120, 176, 230)
+            img[TITLE_BAND_BOTTOM + 1][x] = mix(img[TITLE_BAND_BOTTOM + 1][x], (150, 160, 175), 0.5)
+
+    draw_tools_artwork(img)
+
+    # Panel edges: a dark outline on the outermost painted pixels, a faint
+    # highlight just inside the top and left.
+    for y in range(h):
+        for x in range(w):
+            if not inside[y][x]:
+                continue
+            out = lambda a, b: not (0 <= a < w and 0 <= b < h and inside[b][a])
+            if out(x - 1, y) or out(x + 1, y) or out(x, y - 1) or out(x, y + 1):
+                img[y][x] = PANEL_EDGE
+            elif out(x - 1, y - 1) or out(x + 1, y - 1) or out(x - 1, y + 1) or out(x + 1, y + 1):
+                img[y][x] = mix(img[y][x], PANEL_EDGE, 0.5)
+
+    for y in range(h):
+        for x in range(w):
+            if inside[y][x] and img[y][x] == SKIN_KEY:
+                raise ValueError("skin pixel (%d,%d) has the key colour" % (x, y))
+            if not inside[y][x]:
+                img[y][x] = SKIN_KEY
+    return img
+
+
+def draw_tools_artwork(img):
+    """The body of the right panel: a sheet with drawings and a selection, and a pencil."""
+    # The sheet, with a soft shadow.
+    sl, st, sr, sb = 126, 57, 296, 160
+    shadow = lambda px, py: rounded_rect_distance(px, py, sl + 2, st + 3, sr + 2, sb + 3, 3.0) <= 0
+    cover(img, (sl, st, sr + 4, sb + 5), shadow, (160, 172, 190))
+    fill_rect(img, (sl, st, sr, sb), WHITE)
+    frame_rect(img, (sl, st, sr, sb), (176, 188, 206))
+
+    # Drawings: a red ellipse, a blue rectangle, a green stroke.
+    ring = lambda px, py: 0.86 <= ((px - 170) / 30.0) ** 2 + ((py - 95) / 21.0) ** 2 <= 1.0
+    cover(img, (138, 72, 203, 119), ring, (220, 40, 40))
+    rect_stroke = stroke_test([[(196, 104), (262, 104), (262, 146), (196, 146), (196, 104)]], 2.0)
+    cover(img, (193, 101, 266, 150), rect_stroke, (36, 90, 200))
+    cover(img, (138, 110, 200, 152), stroke_test([[(142, 147), (160, 131), (174, 138), (194, 116)]], 2.2),
+          (30, 150, 60))
+
+    # A selection around part of the sheet: marching ants and eight handles.
+    ql, qt, qr, qb = 188, 68, 282, 152
+    for x in range(ql, qr + 1):
+        for y in (qt, qb):
+            img[y][x] = (20, 20, 20) if (x // 3) % 2 == 0 else WHITE
+    for y in range(qt, qb + 1):
+        for x in (ql, qr):
+            img[y][x] = (20, 20, 20) if (y // 3) % 2 == 0 else WHITE
+    mx, my = (ql + qr) // 2, (qt + qb) // 2
+    for hx in (ql, mx, qr):
+        for hy in (qt, my, qb):
+            if (hx, hy) == (mx, my):
+                continue
+            fill_rect(img, (hx - 2, hy - 2, hx + 3, hy + 3), WHITE)
+            frame_rect(img, (hx - 2, hy - 2, hx + 3, hy + 3), (28, 98, 170))
+
+    # A pencil lying across the right of the body, point down to the left.
+    ax, ay, bx, by = 392.0, 66.0, 318.0, 152.0   # back end, point
+    length = math.hypot(bx - ax, by - ay)
+    ux, uy = (bx - ax) / length, (by - ay) / length  # along, toward the point
+    nx, ny = -uy, ux
+    half = 6.0
+
+    def local(px, py):
+        dx, dy = px - ax, py - ay
+        return dx * ux + dy * uy, dx * nx + dy * ny
+
+    def part(s0, s1, taper=False):
+        def test(px, py):
+            s, n = local(px, py)
+            if not (s0 <= s <= s1):
+                return False
+            lim = half * (s1 - s) / (s1 - s0) if taper else half
+            return abs(n) <= lim
+        return test
+
+    box = (int(min(ax, bx)) - 10, int(min(ay, by)) - 10, int(max(ax, bx)) + 10, int(max(ay, by)) + 10)
+    shadow_t = lambda px, py: part(0, length - 1)(px - 3, py - 3)
+    cover(img, box, shadow_t, (170, 180, 196))
+    cover(img, box, part(0, 10), (232, 122, 140))          # eraser
+    cover(img, box, part(10, 16), (178, 182, 190))         # ferrule
+    cover(img, box, lambda px, py: part(10, 16)(px, py) and abs(local(px, py)[0] - 13) < 0.6, (120, 124, 132))
+    cover(img, box, part(16, length - 22), (250, 196, 40))  # body
+    cover(img, box, lambda px, py: part(16, length - 22)(px, py) and local(px, py)[1] > 2.0, (226, 160, 20))
+    cover(img, box, lambda px, py: part(16, length - 22)(px, py) and local(px, py)[1] < -2.0, (255, 224, 110))
+    cover(img, box, part(length - 22, length, True), (238, 206, 160))   # wood
+    cover(img, box, lambda px, py: part(length - 22, length, True)(px, py) and local(px, py)[0] > length - 8,
+          (50, 50, 56))  # graphite
+
+    # A capture cross-hair over the sheet's lower right.
+    cxh, cyh = 246, 86
+    cover(img, (cxh - 12, cyh - 12, cxh + 13, cyh + 13),
+          stroke_test([[(cxh - 10, cyh + 0.5), (cxh - 3, cyh + 0.5)], [(cxh + 4, cyh + 0.5), (cxh + 11, cyh + 0.5)],
+                       [(cxh + 0.5, cyh - 10), (cxh + 0.5, cyh - 3)], [(cxh + 0.5, cyh + 4), (cxh + 0.5, cyh + 11)]],
+                      1.4), (20, 20, 20))
+
+
+def make_skin():
+    return bmp_file(make_skin_image(), 24)
+
+
 def main():
     os.makedirs(ART_DIR, exist_ok=True)
     for name, data in (("vistrel.ico", make_icon()), ("palette.bmp", make_palette()),
-                       ("tips.bmp", make_tips())):
+                       ("tips.bmp", make_tips()), ("skin.bmp", make_skin())):
         with open(os.path.join(ART_DIR, name), "wb") as f:
             f.write(data)
         print("%s: %d bytes" % (name, len(data)))

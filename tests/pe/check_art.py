@@ -5,7 +5,8 @@ usage: check_art.py BIN_DIR   (the folder holding Vistrel.exe and Vistrel.dll)
 
 Reads the resource section of the PE files directly: the palette and tips
 bitmaps of Vistrel.dll, whose pixels the capture library paints over at fixed
-places, and the two icon groups of Vistrel.exe with the images they name.
+places, the skin of Vistrel.exe, whose key colour shapes the main window, and
+the two icon groups of Vistrel.exe with the images they name.
 """
 import os
 import struct
@@ -13,6 +14,7 @@ import sys
 
 RT_ICON, RT_BITMAP, RT_GROUP_ICON = 3, 2, 14
 IDB_TIPS, IDB_PALETTE = 101, 131
+IDB_SKIN = 132
 IDI_VISTREL, IDI_SMALL = 107, 108
 
 WHITE = (255, 255, 255)
@@ -34,6 +36,19 @@ BUTTONS = [("line", (263, 9, 283, 40), (264, 12, 282, 39)),
            ("rectangle", (283, 9, 304, 40), (284, 12, 303, 39)),
            ("ellipse", (304, 9, 325, 40), (305, 12, 324, 39)),
            ("select", (325, 9, 344, 40), (326, 12, 343, 39))]
+# The main window's skin: the key colour the application cuts away and, for each
+# row, the x ranges (inclusive) of the left and right panels that stay.
+SKIN_KEY = (0, 174, 239)
+SKIN_PANEL_ROWS = [
+    ((1, 173), (5, 103), (115, 405)),
+    ((2, 172), (3, 105), (113, 407)),
+    ((3, 4, 170, 171), (2, 106), (112, 408)),
+    (range(5, 170), (1, 107), (111, 409)),
+]
+# The application's hot rectangles (right and bottom excluded) and the 16 x 16
+# pictures the skin shows for them.
+SKIN_HOT = [(350 + 17 * i, 15, 365 + 17 * i, 30) for i in range(3)]
+SKIN_PICTURES = [(x, 15, x + 16, 31) for x in (347, 366, 385)]
 # (width, bit count) of every image both icon groups must list.
 ICON_IMAGES = sorted([(32, 4), (16, 4), (48, 8), (32, 8), (16, 8), (48, 32), (16, 32), (32, 24)])
 
@@ -229,6 +244,46 @@ def check_tips(c, dib):
             "tips labels missing from the upper or lower half")
 
 
+def skin_panels(y):
+    for rows, left, right in SKIN_PANEL_ROWS:
+        if y in rows:
+            return [left, right]
+    return []
+
+
+def check_skin(c, dib):
+    c.check((dib.width, dib.height) == (411, 175),
+            "skin is %dx%d, expected 411x175 bottom-up" % (dib.width, dib.height))
+    c.check(dib.bpp == 24 and dib.compression == 0,
+            "skin has %d bpp, compression %d, expected 24 bpp BI_RGB" % (dib.bpp, dib.compression))
+    if (dib.width, dib.height, dib.bpp) != (411, 175, 24):
+        return
+    c.check(dib.pixel(0, 0) == SKIN_KEY, "skin pixel (0,0) is %r, expected the key colour %r"
+            % (dib.pixel(0, 0), SKIN_KEY))
+    # The points the shape is known by: key colour outside, anything else inside.
+    for x, y, inside in ((1, 5, True), (0, 5, False), (108, 50, False), (107, 50, True),
+                         (111, 50, True), (4, 1, False), (5, 1, True), (410, 100, False),
+                         (200, 0, False), (200, 174, False)):
+        got = dib.pixel(x, y)
+        c.check((got != SKIN_KEY) == inside, "skin pixel (%d,%d) is %r, expected %s"
+                % (x, y, got, "a panel colour" if inside else "the key colour"))
+    # Every row: key colour exactly outside the panels.
+    for y in range(175):
+        spans = skin_panels(y)
+        wrong = [x for x in range(411)
+                 if (dib.pixel(x, y) == SKIN_KEY) == any(a <= x <= b for a, b in spans)]
+        c.check(not wrong, "skin row %d: key colour wrong at x %r (panels %r)" % (y, wrong[:4], spans))
+    # The button pictures cover the hot rectangles and show a glyph on a plate:
+    # more than two colours, no key colour.
+    for hot, pic in zip(SKIN_HOT, SKIN_PICTURES):
+        c.check(pic[0] <= hot[0] + 3 and hot[2] <= pic[2] + 3 and pic[1] <= hot[1] and hot[3] <= pic[3],
+                "button picture %r does not lie over hot rectangle %r" % (pic, hot))
+        colours = set(dib.pixel(x, y) for x, y in rect_pixels(pic))
+        c.check(len(colours) > 2 and SKIN_KEY not in colours,
+                "button picture %r: %d colours%s" % (pic, len(colours),
+                                                      ", key colour" if SKIN_KEY in colours else ""))
+
+
 def check_icon_group(c, res, gid):
     groups = res.get(RT_GROUP_ICON, {})
     if gid not in groups:
@@ -276,7 +331,7 @@ def check_sources(c, dll, exe):
     sys.dont_write_bytecode = True  # keep the source tree free of __pycache__
     import make_art
     drawn = {"palette.bmp": make_art.make_palette(), "tips.bmp": make_art.make_tips(),
-             "vistrel.ico": make_art.make_icon()}
+             "vistrel.ico": make_art.make_icon(), "skin.bmp": make_art.make_skin()}
     for name, data in sorted(drawn.items()):
         with open(os.path.join(art, name), "rb") as f:
             committed = f.read()
@@ -287,6 +342,10 @@ def check_sources(c, dll, exe):
             committed = f.read()
         c.check(dll.get(RT_BITMAP, {}).get(rid) == committed[14:],
                 "bitmap %d in Vistrel.dll is not res/art/%s (stale build?)" % (rid, name))
+    with open(os.path.join(art, "skin.bmp"), "rb") as f:
+        committed = f.read()
+    c.check(exe.get(RT_BITMAP, {}).get(IDB_SKIN) == committed[14:],
+            "bitmap %d in Vistrel.exe is not res/art/skin.bmp (stale build?)" % IDB_SKIN)
     # Each icon image of the group is one image of the .ico file.
     with open(os.path.join(art, "vistrel.ico"), "rb") as f:
         ico = f.read()
@@ -314,6 +373,10 @@ def main(argv):
             else:
                 c.check(False, "Vistrel.dll has no bitmap %d" % rid)
         exe = read_resources(os.path.join(argv[1], "Vistrel.exe"))
+        if IDB_SKIN in exe.get(RT_BITMAP, {}):
+            check_skin(c, Dib(exe[RT_BITMAP][IDB_SKIN], "bitmap %d" % IDB_SKIN))
+        else:
+            c.check(False, "Vistrel.exe has no bitmap %d" % IDB_SKIN)
         for gid in (IDI_VISTREL, IDI_SMALL):
             check_icon_group(c, exe, gid)
         check_sources(c, dll, exe)
