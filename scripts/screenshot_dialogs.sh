@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Takes the screenshots of the capture menu, the settings dialog and the About
-# box kept under docs/ for the README: the real program runs on a private Xvfb
-# display in a fresh Wine prefix (with_wine_display.sh), on an 800 x 480 Wine
-# desktop, and ShotDriver.exe (tests/e2e/shots) steps it from one state to the next.
+# Takes the screenshots of the main window, the capture menu, the settings
+# dialog and the About box kept under docs/ for the README: the real program
+# runs on a private Xvfb display in a fresh Wine prefix (with_wine_display.sh),
+# on an 800 x 480 Wine desktop, and ShotDriver.exe (tests/e2e/shots) steps it
+# from one state to the next.
 #   screenshot_dialogs.sh [BUILD_DIR]    (default build; writes docs/*.png)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -61,6 +62,7 @@ mkdir -p "$repo/docs"
   "$VISTREL_WINE" Vistrel.exe </dev/null >/dev/null 2>&1 &
   app=$!
   drive wait-main
+  shot main-window.png
 
   # The tray menu, opened where a tray icon lies: the bottom right corner.
   drive hide
