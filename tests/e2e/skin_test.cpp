@@ -397,3 +397,46 @@ TEST_F(SkinTest, RightClickOpensTheMainMenuWithItsBottomRightAtTheCursor) {
   Key(VK_ESCAPE, false);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, Timeout));
 }
+
+// Under Wine every process has its own handle for a system cursor, and another
+// process cannot read a cursor's picture: the test tells the program's cursors
+// apart by handle, the one over the panel being its arrow.
+TEST_F(SkinTest, CursorIsAHandOverTheButtonsAndFourArrowsWhileDragging) {
+  auto cursor = [&](int x, int y) {
+    MoveTo(Screen(x, y));
+    Settle();
+    CURSORINFO info;
+    info.cbSize = sizeof(info);
+    GetCursorInfo(&info);
+    return info.hCursor;
+  };
+  if (GetForegroundWindow() != main) SetForegroundWindow(main);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }, Timeout));
+  HCURSOR arrow = cursor(200, 100);
+  HCURSOR hand = cursor(350, 15);
+  EXPECT_NE(hand, arrow);
+  EXPECT_EQ(cursor(366, 20), arrow);  // between buttons 1 and 2
+  EXPECT_EQ(cursor(367, 20), hand);
+  EXPECT_EQ(cursor(398, 29), hand);
+  EXPECT_EQ(cursor(399, 20), arrow);
+  EXPECT_EQ(cursor(360, 14), arrow);
+  EXPECT_EQ(cursor(364, 29), hand);
+  EXPECT_EQ(cursor(360, 30), arrow);
+
+  MoveTo(Screen(200, 100));
+  PressLeft();
+  RECT before = WindowRect();
+  POINT p = Screen(200, 100);
+  p.x += 5;
+  MoveTo(p);
+  ASSERT_TRUE(WaitUntil([&] { return WindowRect().left == before.left + 5; }, Timeout));
+  CURSORINFO info;
+  info.cbSize = sizeof(info);
+  GetCursorInfo(&info);
+  EXPECT_NE(info.hCursor, arrow);
+  EXPECT_NE(info.hCursor, hand);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  Settle();
+  GetCursorInfo(&info);
+  EXPECT_EQ(info.hCursor, arrow);
+}
