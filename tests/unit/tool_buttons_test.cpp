@@ -108,26 +108,3 @@ TEST_F(ToolButtonsTest, FrameAroundTheCurrentTool) {
                                              << frame.top << "," << frame.right << "," << frame.bottom;
   }
 }
-
-TEST_F(ToolButtonsTest, HitTestEdges) {
-  struct Case { int x, y, id; } cases[] = {
-      {283, 9, ToolHitRectangle}, {282, 39, ToolHitLine}, {283, 39, ToolHitRectangle},
-      {263, 9, ToolHitLine},      {262, 20, ToolHitNone}, {263, 8, ToolHitNone},
-      {263, 40, ToolHitNone},     {343, 20, ToolHitSelect}, {344, 20, ToolHitNone},
-      {325, 20, ToolHitSelect},   {324, 20, ToolHitEllipse}, {35, 11, ToolHitSwatch},
-      {45, 21, ToolHitSwatch},    {46, 15, ToolHitNone},  {48, 15, ToolHitNone},
-      {10, 20, ToolHitNone},      {50, 22, ToolHitNone},  {40, 26, ToolHitNone}};
-  for (const Case& c : cases) EXPECT_EQ(HitTestToolButton(c.x, c.y, NULL), c.id) << c.x << "," << c.y;
-}
-
-TEST_F(ToolButtonsTest, HitTestWritesSwatchColourOnly) {
-  COLORREF colour = 0x123456;
-  EXPECT_EQ(HitTestToolButton(270, 20, &colour), ToolHitLine);
-  EXPECT_EQ(colour, COLORREF(0x123456));
-  EXPECT_EQ(HitTestToolButton(48, 15, &colour), ToolHitNone);
-  EXPECT_EQ(colour, COLORREF(0x123456));
-  EXPECT_EQ(HitTestToolButton(200, 30, &colour), ToolHitSwatch);  // row 1, swatch 10
-  EXPECT_EQ(colour, COLORREF(0xFFFF80));
-  EXPECT_EQ(HitTestToolButton(253, 21, &colour), ToolHitSwatch);  // row 0, last swatch
-  EXPECT_EQ(colour, COLORREF(0x004080));
-}
