@@ -123,8 +123,9 @@ void MoveMouseTo(int x, int y) {
   ZeroMemory(&input, sizeof(input));
   input.type = INPUT_MOUSE;
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (x * 65536 + w / 2) / w;
-  input.mi.dy = (y * 65536 + h / 2) / h;
+  // The system maps back with a truncating division, so round up to land exactly.
+  input.mi.dx = (x * 65536 + w - 1) / w;
+  input.mi.dy = (y * 65536 + h - 1) / h;
   input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &input, sizeof(input));
 }
