@@ -16,6 +16,21 @@ static RECT SelectionInTarget(HWND target) {
   return OrderedRect(start, end);
 }
 
+// Drawings are in mask client coordinates, the bitmap's origin is the target
+// window's corner (the screen's, for the desktop). The mask's client area does not
+// start there: its frame reaches a few pixels onto the screen. Shift the drawings
+// by the difference so that they land where they were drawn.
+static void PaintDrawingsOnto(HDC mem, HWND target) {
+  POINT client = {0, 0};
+  RECT window = {0, 0, 0, 0};
+  if (glShared.glhMaskWnd != NULL) ClientToScreen(glShared.glhMaskWnd, &client);
+  GetWindowRect(target, &window);
+  POINT previous;
+  SetViewportOrgEx(mem, client.x - window.left, client.y - window.top, &previous);
+  PaintDrawObjList(mem);
+  SetViewportOrgEx(mem, previous.x, previous.y, NULL);
+}
+
 HBITMAP GrabTargetBitmap(HWND window) {
   if (window == NULL) return NULL;
   HDC src = GetWindowDC(window);
@@ -36,10 +51,9 @@ HBITMAP GrabTargetBitmap(HWND window) {
   HBITMAP bitmap = CreateCompatibleBitmap(src, w, h);
   HGDIOBJ previous = SelectObject(mem, bitmap);
   BitBlt(mem, 0, 0, w, h, src, source.left, source.top, SRCCOPY);
-  // Drawings are in mask client coordinates, the bitmap's origin is the screen's.
   // RectCopy and DrawCopy run only in the application's process, where the
   // selection and the draw objects live; hooked programs take the other modes.
-  if (glShared.glCaptureMode == DrawCopy) PaintDrawObjList(mem);
+  if (glShared.glCaptureMode == DrawCopy) PaintDrawingsOnto(mem, window);
   glSelection.x1 = glSelection.y1 = glSelection.x2 = glSelection.y2 = 0;
 
   SelectObject(mem, previous);

@@ -12,9 +12,11 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko installers
 rm -rf "$WINEPREFIX"
 xvfb_pid=""
+compositor_pid=""
 
 cleanup() {
   WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+  [ -n "$compositor_pid" ] && kill "$compositor_pid" >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
   [ -z "${VISTREL_KEEP_PREFIX:-}" ] && rm -rf "$WINEPREFIX"
   return 0
@@ -32,6 +34,16 @@ while [ -z "$display" ] && [ $SECONDS -lt $deadline ]; do
 done
 [ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
+
+# Windows composes layered windows over what lies below them, so the capture
+# library's mask, once hidden, uncovers the screen at once. A plain X server
+# leaves the mask's pixels on the screen until the programs below repaint, and a
+# grab right after the hide would read them: have the server keep every
+# window's contents and compose the screen itself (automatic compositing).
+if command -v xcompmgr >/dev/null 2>&1; then
+  xcompmgr -a >/dev/null 2>&1 &
+  compositor_pid=$!
+fi
 
 # The server stays up between test processes, and so do the services that
 # wineboot starts here; started from a test instead, they would inherit its

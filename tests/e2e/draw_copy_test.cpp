@@ -1,0 +1,218 @@
+// DrawCopy with real input: objects drawn on the mask with the tools and colours
+// picked on the palette are burned into the full-screen capture; a click adds
+// nothing; the select tool with Delete and Backspace removes objects; the cursor
+// readout shows the position and the colour under the cursor.
+#include "tests/e2e/mask_fixture.h"
+#include "capture/readout_text.h"
+
+static const COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255);
+static const POINT RedSwatch = SwatchButton(2, 1), GreenSwatch = SwatchButton(4, 1), BlueSwatch = SwatchButton(6, 1);
+
+// The longest run of `colour` on the line through (x, y) in direction (dx, dy),
+// looked for within `reach` pixels either side.
+static int RunAcross(const BmpFile& bmp, int x, int y, int dx, int dy, COLORREF colour, int reach = 5) {
+  int best = 0, run = 0;
+  for (int i = -reach; i <= reach; i++) {
+    int px = x + i * dx, py = y + i * dy;
+    bool hit = px >= 0 && py >= 0 && px < bmp.width && py < bmp.height && bmp.Pixel(px, py) == colour;
+    run = hit ? run + 1 : 0;
+    if (run > best) best = run;
+  }
+  return best;
+}
+
+class DrawCopyTest : public MaskFixture {
+ protected:
+  // Right-clicks on the mask away from the drawings and the target's swatches.
+  BmpFile CaptureScreen(LRESULT copiesBefore) {
+    Step(ClientPoint(340, 250));
+    EXPECT_TRUE(CaptureHere(copiesBefore));
+    BmpFile bmp = ReadBmpFile(tempPath.c_str());
+    EXPECT_TRUE(bmp.ok);
+    EXPECT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(bmp.height, GetSystemMetrics(SM_CYSCREEN));
+    return bmp;
+  }
+};
+
+TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
+  ArmFullScreen(DrawCopy);
+  ASSERT_TRUE(ChooseColour(GreenSwatch, Green));
+  ASSERT_TRUE(ChooseTool(RectangleButton, DrawObjRectangle));
+  POINT r1 = ClientPoint(30, 30), r2 = ClientPoint(120, 90);
+  ASSERT_TRUE(DrawObject(r1, r2));
+  // Dragged from bottom right to top left: the same box.
+  ASSERT_TRUE(ChooseTool(EllipseButton, DrawObjEllipse));
+  POINT e1 = ClientPoint(170, 30), e2 = ClientPoint(270, 96);
+  ASSERT_TRUE(DrawObject(e2, e1));
+  // A new colour applies to the objects started afterwards.
+  ASSERT_TRUE(ChooseColour(BlueSwatch, Blue));
+  ASSERT_TRUE(ChooseTool(LineButton, DrawObjLine));
+  POINT l1 = ClientPoint(40, 180), l2 = ClientPoint(260, 180);
+  ASSERT_TRUE(DrawObject(l1, l2));
+  EXPECT_EQ(ObjectCount(), 3);
+
+  // The mask shows them too.
+  int midY = (r1.y + r2.y) / 2;
+  EXPECT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{r1.x - 3, midY, r1.x + 3, midY + 1}).At(r1.x, midY) == Green; }, Timeout));
+
+  BmpFile bmp = CaptureScreen(0);
+  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  // Rectangle and ellipse in green with the 2-pixel pen, the newest object, the
+  // line, in blue with the 3-pixel pen of the selected object.
+  EXPECT_EQ(RunAcross(bmp, r1.x, midY, 1, 0, Green), 2);
+  EXPECT_EQ(RunAcross(bmp, r2.x, midY, 1, 0, Green), 2);
+  EXPECT_EQ(RunAcross(bmp, (r1.x + r2.x) / 2, r1.y, 0, 1, Green), 2);
+  EXPECT_EQ(RunAcross(bmp, (r1.x + r2.x) / 2, r2.y, 0, 1, Green), 2);
+  EXPECT_EQ(bmp.Pixel(r1.x + 6, midY), TargetSwatchColours[0]);  // hollow
+  int eMidX = (e1.x + e2.x) / 2, eMidY = (e1.y + e2.y) / 2;
+  EXPECT_GE(RunAcross(bmp, e1.x, eMidY, 1, 0, Green), 2);
+  EXPECT_GE(RunAcross(bmp, e2.x, eMidY, 1, 0, Green), 2);
+  EXPECT_GE(RunAcross(bmp, eMidX, e1.y, 0, 1, Green), 2);
+  EXPECT_GE(RunAcross(bmp, eMidX, e2.y, 0, 1, Green), 2);
+  EXPECT_EQ(RunAcross(bmp, e1.x + 5, e1.y + 5, 1, 1, Green, 3), 0);  // off the curve, inside the box corner
+  EXPECT_EQ(bmp.Pixel(eMidX, eMidY), TargetSwatchColours[1]);
+  for (int x = l1.x + 10; x < l2.x - 10; x += 30) EXPECT_EQ(RunAcross(bmp, x, l1.y, 0, 1, Blue), 3) << x;
+  EXPECT_EQ(RunAcross(bmp, l1.x + 50, l1.y, 0, 1, Green), 0);
+  EXPECT_EQ(bmp.Pixel(l1.x + 50, l1.y + 20), TargetSwatchColours[2]);
+  // No mask in the picture.
+  POINT plain = ClientPoint(340, 150);
+  EXPECT_EQ(bmp.Pixel(plain.x, plain.y), TargetClientColour);
+
+  // The capture freed everything; a new DrawCopy starts empty, and an object
+  // still being dragged when the right-click comes is not kept either.
+  EXPECT_TRUE(rec->glDrawObjList == NULL);
+  EXPECT_TRUE(rec->glCurDrawObj == NULL);
+  ArmFullScreen(DrawCopy);
+  EXPECT_EQ(ObjectCount(), 0);
+  POINT d1 = ClientPoint(300, 40), d2 = ClientPoint(380, 90);
+  Step(d1);
+  Button(MOUSEEVENTF_LEFTDOWN);
+  Step(d2);
+  DrawObj live;
+  ASSERT_TRUE(WaitUntil([&] { return CurrentObject(&live) && live.rect.right != 0; }, Timeout));
+  RightClick();
+  ASSERT_TRUE(WaitUntil([&] { return Copies() > 1; }, Timeout));
+  Button(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(rec->glCurDrawObj == NULL);
+  BmpFile second = ReadBmpFile(tempPath.c_str());
+  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(RunAcross(second, r1.x, midY, 1, 0, Green), 0);
+  EXPECT_EQ(RunAcross(second, (l1.x + l2.x) / 2, l1.y, 0, 1, Blue), 0);
+  EXPECT_EQ(RunAcross(second, d1.x, (d1.y + d2.y) / 2, 1, 0, Blue), 0);
+  EXPECT_EQ(second.Pixel(r1.x, midY), TargetSwatchColours[0]);
+}
+
+TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) {
+  ArmFullScreen(DrawCopy);
+  ASSERT_TRUE(ChooseColour(RedSwatch, Red));
+  ASSERT_TRUE(ChooseTool(LineButton, DrawObjLine));
+  POINT click = ClientPoint(300, 60);
+  ClickOnScreen(click);
+  // The palette click is handled after the click on the mask.
+  ASSERT_TRUE(ChooseTool(RectangleButton, DrawObjRectangle));
+  EXPECT_EQ(ObjectCount(), 0);
+  EXPECT_TRUE(rec->glCurDrawObj == NULL);
+
+  POINT a1 = ClientPoint(30, 30), a2 = ClientPoint(120, 90);
+  POINT b1 = ClientPoint(170, 30), b2 = ClientPoint(270, 95);
+  POINT c1 = ClientPoint(40, 140), c2 = ClientPoint(260, 220);
+  ASSERT_TRUE(DrawObject(a1, a2));
+  ASSERT_TRUE(DrawObject(b1, b2));
+  ASSERT_TRUE(DrawObject(c1, c2));
+  EXPECT_EQ(ObjectCount(), 3);
+
+  // Choose the oldest and delete it; its successor is selected and goes next.
+  ASSERT_TRUE(ChooseTool(SelectButton, 0));
+  ClickOnScreen(POINT{(a1.x + a2.x) / 2, (a1.y + a2.y) / 2});
+  TapKey(VK_DELETE);
+  ASSERT_TRUE(WaitForObjects(2));
+  TapKey(VK_BACK);
+  ASSERT_TRUE(WaitForObjects(1));
+
+  BmpFile bmp = CaptureScreen(0);
+  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  int aMid = (a1.y + a2.y) / 2, bMid = (b1.y + b2.y) / 2, cMid = (c1.y + c2.y) / 2;
+  EXPECT_EQ(RunAcross(bmp, a1.x, aMid, 1, 0, Red), 0);
+  EXPECT_EQ(bmp.Pixel(a1.x, aMid), TargetSwatchColours[0]);
+  EXPECT_EQ(RunAcross(bmp, b1.x, bMid, 1, 0, Red), 0);
+  EXPECT_EQ(bmp.Pixel(b1.x, bMid), TargetSwatchColours[1]);
+  // The one left was selected by the last deletion.
+  EXPECT_EQ(RunAcross(bmp, c1.x, cMid, 1, 0, Red), 3);
+  EXPECT_EQ(RunAcross(bmp, c2.x, cMid, 1, 0, Red), 3);
+  // Kept, the click would have been a line from it to the client origin.
+  POINT o = OnScreen(0, 0);
+  for (int i = 1; i < 10; i++) {
+    int x = click.x + (o.x - click.x) * i / 10, y = click.y + (o.y - click.y) * i / 10;
+    EXPECT_EQ(RunAcross(bmp, x, y, 0, 1, Red, 4), 0) << x << "," << y;
+  }
+}
+
+// The expected look of a readout field: the text in the default font and colour
+// on the panel's background, as the mask draws it.
+static ScreenPixels RenderReadout(const char* text, int width, int height, COLORREF background) {
+  HDC screen = GetDC(NULL);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  RECT r = {0, 0, width, height};
+  HBRUSH brush = CreateSolidBrush(background);
+  FillRect(mem, &r, brush);
+  DeleteObject(brush);
+  SetBkMode(mem, TRANSPARENT);
+  DrawTextA(mem, text, lstrlenA(text), &r, DT_SINGLELINE | DT_INTERNAL);
+  ScreenPixels shot = GrabPixels(mem, r);
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(NULL, screen);
+  return shot;
+}
+
+class ReadoutTest : public DrawCopyTest {
+ protected:
+  // The readout fields after the tips panel moved to (3, 3).
+  RECT posField = {70, 4, 183, 23}, colourField = {70, 23, 183, 43};
+
+  RECT OnScreenRect(RECT r) {
+    POINT a = OnScreen(r.left, r.top);
+    return RECT{a.x, a.y, a.x + r.right - r.left, a.y + r.bottom - r.top};
+  }
+  bool FieldShows(RECT field, const char* text) {
+    RECT s = OnScreenRect(field);
+    COLORREF background = GrabPixels(NULL, RECT{s.left - 1, s.top, s.left, s.top + 1}).pixels[0];
+    ScreenPixels expected = RenderReadout(text, s.right - s.left, s.bottom - s.top, background);
+    ScreenPixels shown = GrabPixels(NULL, s);
+    for (size_t i = 0; i < shown.pixels.size(); i++)
+      if (shown.pixels[i] != expected.pixels[i]) return false;
+    return true;
+  }
+  // Moves to the mask point until both fields show what they should there.
+  bool ReadoutAt(int x, int y, COLORREF under) {
+    char position[50], colour[50];
+    FormatPositionReadout(position, sizeof(position), x, y);
+    FormatColourReadout(colour, sizeof(colour), under);
+    return WaitUntil([&] {
+      Step(OnScreen(x, y));
+      return FieldShows(posField, position) && FieldShows(colourField, colour);
+    }, Timeout);
+  }
+};
+
+TEST_F(ReadoutTest, FieldsShowThePositionAndTheColourUnderTheCursor) {
+  ArmFullScreen(DrawCopy);
+  // The tips panel lies at (3, 3); the fields cover its empty yellow space.
+  RECT s = OnScreenRect(posField);
+  EXPECT_TRUE(WaitUntil([&] {
+    return GrabPixels(NULL, RECT{s.left - 1, s.top, s.left, s.top + 1}).pixels[0] == RGB(255, 255, 0);
+  }, Timeout));
+
+  // Over the white mask.
+  EXPECT_TRUE(ReadoutAt(600, 700, RGB(255, 255, 255)));
+  EXPECT_FALSE(FieldShows(posField, " 600, 701"));
+  EXPECT_TRUE(ReadoutAt(5, 1000, RGB(255, 255, 255)));
+  EXPECT_TRUE(ReadoutAt(1234, 500, RGB(255, 255, 255)));
+  // On the panel's dark green top border.
+  EXPECT_TRUE(ReadoutAt(100, 3, RGB(0, 128, 0)));
+  EXPECT_FALSE(FieldShows(colourField, "255,255,255"));
+}
