@@ -2,7 +2,7 @@
 BUILD      := build
 JOBS       ?= 2
 
-.PHONY: all deps build test run smoke-pe32 clean
+.PHONY: all deps build test run smoke-pe32 screenshots clean
 
 all: build
 
@@ -23,6 +23,11 @@ run: build
 # The shipped 32-bit build under qemu-user, for machines that cannot run 32-bit code (slow).
 smoke-pe32: build
 	@bash scripts/smoke_pe32.sh $(BUILD)
+
+# The pictures under docs/: the main window, the capture menu, the settings dialog
+# and the About box, taken from the real program on a private display.
+screenshots: build
+	@bash scripts/screenshots.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

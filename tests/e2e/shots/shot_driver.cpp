@@ -1,5 +1,5 @@
 // ShotDriver.exe: steps the running Vistrel.exe into the states that
-// scripts/screenshot_dialogs.sh photographs. One step per run; exit code 0
+// scripts/screenshots.sh photographs. One step per run; exit code 0
 // when the state was reached within the time, 1 otherwise.
 //   ShotDriver.exe profile KEY VALUE   writes a value of the "VISTREL" section
 //   ShotDriver.exe wait-main           waits for the main window to be shown

@@ -4,7 +4,7 @@
 # runs on a private Xvfb display in a fresh Wine prefix (with_wine_display.sh),
 # on an 800 x 480 Wine desktop, and ShotDriver.exe (tests/e2e/shots) steps it
 # from one state to the next.
-#   screenshot_dialogs.sh [BUILD_DIR]    (default build; writes docs/*.png)
+#   screenshots.sh [BUILD_DIR]    (default build; writes docs/*.png)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
