@@ -68,6 +68,8 @@ TEST_F(StartupTest, SecondStartEndsAtOnceAndLeavesTheFirstAlone) {
   Process first = Start(BinDir() + "Vistrel.exe");
   HWND main = WaitForWindow("VISTREL", "Vistrel", first.pid, StartTimeout);
   ASSERT_TRUE(main != NULL);
+  // Placed and dressed before it is shown: its rectangle is final once visible.
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }, StartTimeout));
   RECT before;
   GetWindowRect(main, &before);
 
