@@ -3,12 +3,15 @@
 # dialog and the About box kept under docs/ for the README: the real program
 # runs on a private Xvfb display in a fresh Wine prefix (with_wine_display.sh),
 # on an 800 x 480 Wine desktop, and ShotDriver.exe (tests/e2e/shots) steps it
-# from one state to the next.
-#   screenshots.sh [BUILD_DIR]    (default build; writes docs/*.png)
+# from one state to the next. The capture mask in RectCopy and DrawCopy is
+# photographed apart, on a full screen of its own over the test target, with a
+# compositor that blends the translucent mask as Windows does.
+#   screenshots.sh [BUILD_DIR [dialogs|mask]]   (default build, both; writes docs/*.png)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 build=${1:-build}
+only=${2:-all}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
 . "$here/wine_env.sh"
@@ -17,7 +20,7 @@ build=$(cd "$build" && pwd)
 tree="$build/test-$VISTREL_TEST_ARCH"
 cmake -S "$repo" -B "$tree" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$VISTREL_TEST_ARCH.cmake" \
   -DCMAKE_BUILD_TYPE=MinSizeRel -DVISTREL_TESTS=ON -DVISTREL_PE32_DIR="$build/bin" >/dev/null
-cmake --build "$tree" -j"${JOBS:-2}" --target Vistrel VistrelCapture Encoder ShotDriver >/dev/null
+cmake --build "$tree" -j"${JOBS:-2}" --target Vistrel VistrelCapture Encoder ShotDriver Target >/dev/null
 bin="$tree/bin"
 [ "$VISTREL_TEST_ARCH" = i686 ] && bin_app="$build/bin" || bin_app="$bin"
 if [ "$bin_app" != "$bin" ]; then
@@ -34,15 +37,10 @@ export VISTREL_SHOT_SIZE="${width}x${height}"
 export LC_ALL=zh_CN.UTF-8
 mkdir -p "$repo/docs"
 
-"$here/with_wine_display.sh" "$build" bash -c '
-  set -euo pipefail
-  # Every program started from here on one Wine desktop of the screen'"'"'s size (a
-  # new name: the default desktop already exists, without a desktop window).
-  "$VISTREL_WINE" reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Shots /f >/dev/null 2>&1
-  "$VISTREL_WINE" reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Shots /d "$VISTREL_SHOT_SIZE" /f >/dev/null 2>&1
-
+# Both sessions: drive STEP... runs one ShotDriver step; shot NAME takes the
+# screen once two grabs in a row agree (the last paint is done).
+export shot_steps='
   drive() { "$VISTREL_WINE" "$VISTREL_SHOT_DRIVER" "$@" </dev/null >/dev/null 2>&1 || { echo "step $* failed" >&2; return 1; }; }
-  # shot NAME: the screen once two grabs in a row agree (the last paint is done).
   shot() {
     local out="$VISTREL_SHOT_DOCS/$1" tmp="$VISTREL_SHOT_DOCS/.$1" last=""
     for i in $(seq 1 20); do
@@ -55,6 +53,16 @@ mkdir -p "$repo/docs"
     mv "$tmp" "$out"
     echo "docs/$1"
   }
+'
+
+[ "$only" = mask ] || "$here/with_wine_display.sh" "$build" bash -c '
+  set -euo pipefail
+  # Every program started from here on one Wine desktop of the screen'"'"'s size (a
+  # new name: the default desktop already exists, without a desktop window).
+  "$VISTREL_WINE" reg add "HKCU\\Software\\Wine\\Explorer" /v Desktop /d Shots /f >/dev/null 2>&1
+  "$VISTREL_WINE" reg add "HKCU\\Software\\Wine\\Explorer\\Desktops" /v Shots /d "$VISTREL_SHOT_SIZE" /f >/dev/null 2>&1
+
+  eval "$shot_steps"
 
   # One box of the settings checked, so that the picture shows both kinds.
   drive profile Clipboard True
@@ -82,4 +90,45 @@ mkdir -p "$repo/docs"
 
   drive exit
   wait $app || true
+'
+
+# The mask: Vistrel.exe over Target.exe on a plain 800 x 600 screen, no Wine
+# desktop, the mask blended at its own translucency.
+export VISTREL_SCREEN="800x600x24" VISTREL_COMPOSITOR=-n VISTREL_SHOT_TARGET="$bin/Target.exe"
+[ "$only" = dialogs ] || "$here/with_wine_display.sh" "$build" bash -c '
+  set -euo pipefail
+  eval "$shot_steps"
+  "$VISTREL_WINE" "$VISTREL_SHOT_TARGET" 100 200 400 300 </dev/null >/dev/null 2>&1 &
+  target=$!
+  cd "$VISTREL_SHOT_APP"
+  "$VISTREL_WINE" Vistrel.exe </dev/null >/dev/null 2>&1 &
+  app=$!
+  drive wait-main
+  drive hide
+
+  # RectCopy: a selection being dragged over the target.
+  drive arm 32780
+  drive drag 140 255 430 445 hold
+  shot mask-rectcopy.png
+  drive release
+  drive capture
+
+  # DrawCopy: a rectangle, an ellipse and a line in three colours, the palette open.
+  drive arm 32786
+  drive palette 136 32     # blue swatch
+  drive palette 293 25     # rectangle tool
+  drive drag 130 250 250 325
+  drive palette 104 32     # green swatch
+  drive palette 314 25     # ellipse tool
+  drive drag 275 245 390 330
+  drive palette 72 32      # red swatch
+  drive palette 273 25     # line tool
+  drive drag 140 450 480 380
+  drive move 600 420
+  drive open-palette
+  shot mask-drawcopy.png
+
+  drive exit
+  wait $app || true
+  kill $target 2>/dev/null || true
 '

@@ -10,6 +10,15 @@
 //   ShotDriver.exe dialog ID           command ID (104 About, 32791 settings) and its dialog shown
 //   ShotDriver.exe cancel-dialog       Esc to the open dialog, until it is gone
 //   ShotDriver.exe exit                the exit command, until the program has ended
+//   ShotDriver.exe arm ID              capture command ID (32780 RectCopy, 32786 DrawCopy), until
+//                                      the mask is shown
+//   ShotDriver.exe drag X1 Y1 X2 Y2 [hold]  a left drag on the screen; hold: the button stays down
+//   ShotDriver.exe release             the left button up
+//   ShotDriver.exe move X Y            the cursor to X, Y on the screen
+//   ShotDriver.exe palette X Y         the cursor onto the tips panel until the palette shows,
+//                                      a click at X, Y on it, and back onto the mask
+//   ShotDriver.exe open-palette        the cursor onto the tips panel until the palette shows
+//   ShotDriver.exe capture             a right-click where the cursor is, until the mask is hidden
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -47,6 +56,79 @@ static int WaitFor(Cond cond) {
     MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
   }
   return 1;
+}
+
+// The shown mask of the capture library, or null.
+static HWND ShownMask() {
+  HWND mask = FindWindowA("MaskWindow", "MaskWindow");
+  return (mask && IsWindowVisible(mask)) ? mask : NULL;
+}
+
+// The program takes in mouse input in its own time, and Wine drops or replays a move
+// sent in a burst: one move at a time, each given a moment.
+static void Pause(DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) MsgWaitForMultipleObjects(0, NULL, FALSE, ms, QS_ALLINPUT);
+}
+
+static void SendMouse(DWORD flags, int x, int y) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_MOUSE;
+  // Rounded up, the absolute position maps back to exactly that pixel.
+  input.mi.dx = (x * 65536 + w - 1) / w;
+  input.mi.dy = (y * 65536 + h - 1) / h;
+  input.mi.dwFlags = flags;
+  SendInput(1, &input, sizeof(input));
+  Pause(60);
+}
+static void MoveTo(int x, int y) { SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y); }
+static void Button(DWORD flag) { SendMouse(flag, 0, 0); }
+
+static void Drag(int x1, int y1, int x2, int y2, int hold) {
+  MoveTo(x1, y1);
+  Button(MOUSEEVENTF_LEFTDOWN);
+  for (int i = 1; i <= 6; i++) MoveTo(x1 + (x2 - x1) * i / 6, y1 + (y2 - y1) * i / 6);
+  MoveTo(x2 + 1, y2);
+  MoveTo(x2, y2);
+  if (!hold) Button(MOUSEEVENTF_LEFTUP);
+}
+
+// The palette of the shown mask, or null.
+static HWND Palette() {
+  HWND mask = ShownMask();
+  return mask ? FindWindowExA(mask, NULL, "DrawToolsWindow", NULL) : NULL;
+}
+
+// The cursor onto the tips panel until the palette shows.
+static int OpenPalette() {
+  HWND mask = ShownMask(), palette = Palette();
+  if (palette == NULL) return 0;
+  POINT tips = {12, 20};
+  ClientToScreen(mask, &tips);
+  int nudge = 0;
+  return WaitFor([&] {
+    MoveTo(tips.x + nudge++ % 3, tips.y);
+    return IsWindowVisible(palette) != 0;
+  });
+}
+
+static int ClickPalette(int x, int y) {
+  HWND mask = ShownMask(), palette = Palette();
+  if (!OpenPalette()) return 0;
+  POINT p = {x, y};
+  ClientToScreen(palette, &p);
+  MoveTo(p.x, p.y);
+  Button(MOUSEEVENTF_LEFTDOWN);
+  Button(MOUSEEVENTF_LEFTUP);
+  POINT away = {400, 200};
+  ClientToScreen(mask, &away);
+  int nudge = 0;
+  return WaitFor([&] {
+    MoveTo(away.x + nudge++ % 3, away.y);
+    return !IsWindowVisible(palette);
+  });
 }
 
 int main(int argc, char** argv) {
@@ -95,6 +177,33 @@ int main(int argc, char** argv) {
     HWND main = MainWindow();
     if (main) PostMessageA(main, WM_COMMAND, IDM_EXIT, 0);
     return WaitFor([] { return MainWindow() == NULL; }) ? 0 : 1;
+  }
+  if (strcmp(step, "arm") == 0 && argc == 3) {
+    PostMessageA(MainWindow(), WM_COMMAND, (WPARAM)atoi(argv[2]), 0);
+    return WaitFor([] { return ShownMask() != NULL; }) ? 0 : 1;
+  }
+  if (strcmp(step, "drag") == 0 && argc >= 6) {
+    Drag(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), argc == 7 && strcmp(argv[6], "hold") == 0);
+    return 0;
+  }
+  if (strcmp(step, "release") == 0) {
+    Button(MOUSEEVENTF_LEFTUP);
+    return 0;
+  }
+  if (strcmp(step, "move") == 0 && argc == 4) {
+    MoveTo(atoi(argv[2]), atoi(argv[3]));
+    return 0;
+  }
+  if (strcmp(step, "capture") == 0) {
+    Button(MOUSEEVENTF_RIGHTDOWN);
+    Button(MOUSEEVENTF_RIGHTUP);
+    return WaitFor([] { return ShownMask() == NULL; }) ? 0 : 1;
+  }
+  if (strcmp(step, "open-palette") == 0) {
+    return OpenPalette() ? 0 : 1;
+  }
+  if (strcmp(step, "palette") == 0 && argc == 4) {
+    return ClickPalette(atoi(argv[2]), atoi(argv[3])) ? 0 : 1;
   }
   return 1;
 }
