@@ -109,10 +109,23 @@ class SkinTest : public ::testing::Test {
     main = WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout);
     ASSERT_TRUE(main != NULL);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout));
+    // The program of the test before may have ended as the foreground one; the
+    // input then reaches this window reliably only once it is in front.
+    if (GetForegroundWindow() != main) SetForegroundWindow(main);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }, Timeout));
+    // Wine now and then drops the first move over a window just shown: nudge the
+    // cursor between the panel and a button until the program shows that it
+    // takes the moves (its cursor changes over the button and back).
+    int nudge = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+      int n = nudge++ % 3;
+      HCURSOR arrow = CursorAt(200 + n, 100);
+      HCURSOR hand = CursorAt(374 + n, 22);
+      return hand != arrow && CursorAt(201 + n, 100) == arrow;
+    }, Timeout));
   }
   void TearDown() override {
     MouseButton(MOUSEEVENTF_LEFTUP);
-    Key(VK_SHIFT, false);
     Kill(app);
   }
 
@@ -135,6 +148,18 @@ class SkinTest : public ::testing::Test {
       GetCursorPos(&c);
       return c.x == p.x && c.y == p.y;
     }, Timeout)) << "cursor did not reach " << p.x << "," << p.y;
+  }
+  static HCURSOR CurrentCursor() {
+    CURSORINFO info;
+    info.cbSize = sizeof(info);
+    GetCursorInfo(&info);
+    return info.hCursor;
+  }
+  // The cursor the program shows with the mouse at that skin point.
+  HCURSOR CursorAt(int x, int y) {
+    MoveTo(Screen(x, y));
+    Settle();
+    return CurrentCursor();
   }
   // Waits until the program has handled the input sent so far: a message sent to
   // its window is handled before queued input, so the second of two is handled
@@ -357,21 +382,24 @@ TEST_F(SkinTest, PressOffTheButtonsDraggedOntoOnePostsNothing) {
   EXPECT_EQ(WindowRect().top, before.top);
 }
 
-TEST_F(SkinTest, LeftButtonWithShiftHeldPointsInsteadOfDragging) {
-  // Shift reaches the window's thread, and so its mouse messages, only when it has the keyboard.
-  if (GetForegroundWindow() != main) SetForegroundWindow(main);
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }, Timeout));
+// The window moves only for the left button alone. With the middle button held
+// as well the moves are pointing moves: they update the hot button instead.
+// (Shift would do the same, but Wine does not reliably carry a Shift pressed
+// by SendInput into the mouse messages of another process.)
+TEST_F(SkinTest, LeftButtonWithAnotherButtonHeldPointsInsteadOfDragging) {
+  HCURSOR hand = CursorAt(357, 22);
+  HCURSOR arrow = CursorAt(300, 22);
+  ASSERT_NE(hand, arrow);
   RECT before = WindowRect();
-  MoveTo(Screen(300, 22));
   PressLeft();
-  Key(VK_SHIFT, true);
-  // The mouse messages carry the key state the window's thread has taken in.
+  MouseButton(MOUSEEVENTF_MIDDLEDOWN);
   Settle();
   MoveTo(Screen(330, 22));
   MoveTo(Screen(357, 22));
+  // The hand shows once the move over the settings button has made it the hot button.
+  EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() == hand; }, Timeout));
+  MouseButton(MOUSEEVENTF_MIDDLEUP);
   MouseButton(MOUSEEVENTF_LEFTUP);
-  Key(VK_SHIFT, false);
-  // The move over the settings button made it the hot button, so the release posts it.
   HWND dialog = WaitForDialog(SettingsCaption);
   EXPECT_TRUE(dialog != NULL);
   RECT after = WindowRect();
@@ -402,26 +430,16 @@ TEST_F(SkinTest, RightClickOpensTheMainMenuWithItsBottomRightAtTheCursor) {
 // process cannot read a cursor's picture: the test tells the program's cursors
 // apart by handle, the one over the panel being its arrow.
 TEST_F(SkinTest, CursorIsAHandOverTheButtonsAndFourArrowsWhileDragging) {
-  auto cursor = [&](int x, int y) {
-    MoveTo(Screen(x, y));
-    Settle();
-    CURSORINFO info;
-    info.cbSize = sizeof(info);
-    GetCursorInfo(&info);
-    return info.hCursor;
-  };
-  if (GetForegroundWindow() != main) SetForegroundWindow(main);
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == main; }, Timeout));
-  HCURSOR arrow = cursor(200, 100);
-  HCURSOR hand = cursor(350, 15);
+  HCURSOR arrow = CursorAt(200, 100);
+  HCURSOR hand = CursorAt(350, 15);
   EXPECT_NE(hand, arrow);
-  EXPECT_EQ(cursor(366, 20), arrow);  // between buttons 1 and 2
-  EXPECT_EQ(cursor(367, 20), hand);
-  EXPECT_EQ(cursor(398, 29), hand);
-  EXPECT_EQ(cursor(399, 20), arrow);
-  EXPECT_EQ(cursor(360, 14), arrow);
-  EXPECT_EQ(cursor(364, 29), hand);
-  EXPECT_EQ(cursor(360, 30), arrow);
+  EXPECT_EQ(CursorAt(366, 20), arrow);  // between buttons 1 and 2
+  EXPECT_EQ(CursorAt(367, 20), hand);
+  EXPECT_EQ(CursorAt(398, 29), hand);
+  EXPECT_EQ(CursorAt(399, 20), arrow);
+  EXPECT_EQ(CursorAt(360, 14), arrow);
+  EXPECT_EQ(CursorAt(364, 29), hand);
+  EXPECT_EQ(CursorAt(360, 30), arrow);
 
   MoveTo(Screen(200, 100));
   PressLeft();
@@ -430,13 +448,10 @@ TEST_F(SkinTest, CursorIsAHandOverTheButtonsAndFourArrowsWhileDragging) {
   p.x += 5;
   MoveTo(p);
   ASSERT_TRUE(WaitUntil([&] { return WindowRect().left == before.left + 5; }, Timeout));
-  CURSORINFO info;
-  info.cbSize = sizeof(info);
-  GetCursorInfo(&info);
-  EXPECT_NE(info.hCursor, arrow);
-  EXPECT_NE(info.hCursor, hand);
+  HCURSOR moving = CurrentCursor();
+  EXPECT_NE(moving, arrow);
+  EXPECT_NE(moving, hand);
   MouseButton(MOUSEEVENTF_LEFTUP);
   Settle();
-  GetCursorInfo(&info);
-  EXPECT_EQ(info.hCursor, arrow);
+  EXPECT_EQ(CurrentCursor(), arrow);
 }
