@@ -2,7 +2,7 @@
 BUILD      := build
 JOBS       ?= 2
 
-.PHONY: all deps build test run smoke-pe32 screenshots clean
+.PHONY: all deps build test run smoke-pe32 bench screenshots clean
 
 all: build
 
@@ -23,6 +23,11 @@ run: build
 # The shipped 32-bit build under qemu-user, for machines that cannot run 32-bit code (slow).
 smoke-pe32: build
 	@bash scripts/smoke_pe32.sh $(BUILD)
+
+# The benchmark (bench/): Vistrel's figures beside the raw floor, xwd, import, scrot
+# and cjpeg on a private 1920 x 1080 display; prints and writes docs/performance.md.
+bench: build
+	@bash bench/run_bench.sh $(BUILD)
 
 # The pictures under docs/: the main window, the capture menu, the settings dialog
 # and the About box, taken from the real program on a private display.

@@ -88,14 +88,15 @@ static unsigned PaletteIndex(const unsigned char* row, int x, int bits) {
   return (row[x / 8] >> (7 - x % 8)) & 0x01;
 }
 
-void BmpConvertToBgr(const unsigned char* file, const BmpLayout* layout, unsigned char* bgr) {
+void BmpConvertRows(const unsigned char* file, const BmpLayout* layout, int firstRow, int rowCount,
+                    unsigned char* bgr) {
   const unsigned char* palette = file + layout->paletteOffset;
   size_t stride = BmpBgrStride(layout->width);
   int bits = layout->bitsPerPixel;
-  for (int y = 0; y < layout->height; ++y) {
+  for (int y = firstRow; y < firstRow + rowCount; ++y) {
     int fileRow = layout->topDown ? y : layout->height - 1 - y;
     const unsigned char* src = file + layout->pixelOffset + (size_t)fileRow * layout->rowBytes;
-    unsigned char* dst = bgr + (size_t)y * stride;
+    unsigned char* dst = bgr + (size_t)(y - firstRow) * stride;
     if (bits == 24) {
       memcpy(dst, src, (size_t)layout->width * 3);
     } else if (bits == 32) {
@@ -107,4 +108,8 @@ void BmpConvertToBgr(const unsigned char* file, const BmpLayout* layout, unsigne
     // The padding of each converted row is zeroed, so the output depends on the file alone.
     memset(dst + (size_t)layout->width * 3, 0, stride - (size_t)layout->width * 3);
   }
+}
+
+void BmpConvertToBgr(const unsigned char* file, const BmpLayout* layout, unsigned char* bgr) {
+  BmpConvertRows(file, layout, 0, layout->height, bgr);
 }

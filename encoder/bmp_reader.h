@@ -26,6 +26,11 @@ int BmpReadLayout(const unsigned char* file, size_t fileSize, BmpLayout* layout)
 // Bytes from one converted row to the next: 3 a pixel, rounded up to 4.
 size_t BmpBgrStride(int width);
 
-// Writes the pixels of a file accepted by BmpReadLayout to bgr as top-down rows
-// of B,G,R, BmpBgrStride(width) bytes apart; bgr holds stride * height bytes.
+// Writes rows firstRow .. firstRow + rowCount - 1 (counted from the top of the
+// picture) of a file accepted by BmpReadLayout to bgr as top-down rows of B,G,R,
+// BmpBgrStride(width) bytes apart, padding zeroed; bgr holds stride * rowCount bytes.
+void BmpConvertRows(const unsigned char* file, const BmpLayout* layout, int firstRow, int rowCount,
+                    unsigned char* bgr);
+
+// All rows: bgr holds stride * height bytes.
 void BmpConvertToBgr(const unsigned char* file, const BmpLayout* layout, unsigned char* bgr);

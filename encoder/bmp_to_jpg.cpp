@@ -6,25 +6,35 @@
 // No accepted bitmap needs more: the largest pixel count at 32 bits plus headers.
 static const LONGLONG kMaxBmpFileBytes = kBmpMaxPixels * 4 + 65536;
 
-// Reads the whole file into a process-heap block; returns it (size in *size) or NULL.
-static unsigned char* ReadWholeFile(const char* path, size_t* size) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-  if (file == INVALID_HANDLE_VALUE) return NULL;
-  unsigned char* data = NULL;
+// The source file, mapped: its pages are read where the system keeps them, with
+// no copy of the file in this process's memory. The open handle denies writers.
+struct MappedFile {
+  HANDLE file;
+  HANDLE mapping;
+  const unsigned char* bytes;
+  size_t size;
+};
+
+static int MapWholeFile(const char* path, MappedFile* mapped) {
+  mapped->mapping = NULL;
+  mapped->bytes = NULL;
+  mapped->size = 0;
+  mapped->file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+  if (mapped->file == INVALID_HANDLE_VALUE) return 0;
   LARGE_INTEGER length;
-  if (GetFileSizeEx(file, &length) && length.QuadPart > 0 && length.QuadPart <= kMaxBmpFileBytes) {
-    DWORD wanted = (DWORD)length.QuadPart;
-    DWORD got = 0;
-    data = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, wanted);
-    if (data && (!ReadFile(file, data, wanted, &got, NULL) || got != wanted)) {
-      HeapFree(GetProcessHeap(), 0, data);
-      data = NULL;
-    }
-    *size = wanted;
+  if (GetFileSizeEx(mapped->file, &length) && length.QuadPart > 0 && length.QuadPart <= kMaxBmpFileBytes) {
+    mapped->mapping = CreateFileMappingA(mapped->file, NULL, PAGE_READONLY, 0, 0, NULL);
+    if (mapped->mapping != NULL) mapped->bytes = (const unsigned char*)MapViewOfFile(mapped->mapping, FILE_MAP_READ, 0, 0, 0);
+    mapped->size = (size_t)length.QuadPart;
   }
-  CloseHandle(file);
-  return data;
+  return mapped->bytes != NULL;
+}
+
+static void UnmapWholeFile(MappedFile* mapped) {
+  if (mapped->bytes != NULL) UnmapViewOfFile(mapped->bytes);
+  if (mapped->mapping != NULL) CloseHandle(mapped->mapping);
+  if (mapped->file != INVALID_HANDLE_VALUE) CloseHandle(mapped->file);
 }
 
 // Creates or replaces the file with the bytes of the stream; a failed write leaves no file.
@@ -50,9 +60,20 @@ static int WriteStreamToFile(IStream* stream, const char* path) {
   return written;
 }
 
+struct BmpSource {
+  const unsigned char* file;
+  const BmpLayout* layout;
+};
+
+static void ConvertBand(void* context, int firstRow, int rowCount, unsigned char* bgr) {
+  const BmpSource* source = (const BmpSource*)context;
+  BmpConvertRows(source->file, source->layout, firstRow, rowCount, bgr);
+}
+
 // Everything the file's pixels need once COM is up: encode, then write in one go.
-static int EncodeToFile(const unsigned char* bgr, const BmpLayout* layout, const char* jpgPath) {
-  IStream* jpeg = EncodeJpeg(bgr, layout->width, layout->height, BmpBgrStride(layout->width));
+static int EncodeToFile(const unsigned char* file, const BmpLayout* layout, const char* jpgPath) {
+  BmpSource source = {file, layout};
+  IStream* jpeg = EncodeJpeg(ConvertBand, &source, layout->width, layout->height);
   if (!jpeg) return 0;
   int written = WriteStreamToFile(jpeg, jpgPath);
   jpeg->Release();
@@ -61,25 +82,15 @@ static int EncodeToFile(const unsigned char* bgr, const BmpLayout* layout, const
 
 extern "C" int WINAPI BmpToJpg(const char* bmpPath, const char* jpgPath) {
   if (!bmpPath || !jpgPath) return 0;
-  size_t fileSize = 0;
-  unsigned char* file = ReadWholeFile(bmpPath, &fileSize);
-  if (!file) return 0;
-
+  MappedFile mapped;
   int written = 0;
-  unsigned char* bgr = NULL;
   BmpLayout layout;
-  if (BmpReadLayout(file, fileSize, &layout)) {
-    bgr = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, BmpBgrStride(layout.width) * (size_t)layout.height);
-    if (bgr) BmpConvertToBgr(file, &layout, bgr);
-  }
-  HeapFree(GetProcessHeap(), 0, file);
-
-  if (bgr) {
+  if (MapWholeFile(bmpPath, &mapped) && BmpReadLayout(mapped.bytes, mapped.size, &layout)) {
     // A thread already in the multithreaded apartment can still use WIC.
     HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE) written = EncodeToFile(bgr, &layout, jpgPath);
+    if (SUCCEEDED(com) || com == RPC_E_CHANGED_MODE) written = EncodeToFile(mapped.bytes, &layout, jpgPath);
     if (SUCCEEDED(com)) CoUninitialize();
-    HeapFree(GetProcessHeap(), 0, bgr);
   }
+  UnmapWholeFile(&mapped);
   return written;
 }

@@ -14,20 +14,36 @@ static HRESULT SetQuality(IPropertyBag2* options) {
   return options->Write(1, &option, &value);
 }
 
-static HRESULT WriteFrame(IWICBitmapFrameEncode* frame, const unsigned char* bgr, int width,
-                          int height, size_t stride) {
+// The pixels go to the frame one band at a time through a single band buffer.
+static HRESULT WritePixelBands(IWICBitmapFrameEncode* frame, JpegRowSource source, void* context, int width,
+                               int height) {
+  UINT stride = ((UINT)width * 3 + 3) & ~3u;
+  int bandRows = height < kJpegBandRows ? height : kJpegBandRows;
+  BYTE* band = (BYTE*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)stride * (SIZE_T)bandRows);
+  if (band == NULL) return E_OUTOFMEMORY;
+  HRESULT hr = S_OK;
+  for (int row = 0; row < height && SUCCEEDED(hr); row += bandRows) {
+    int rows = height - row < bandRows ? height - row : bandRows;
+    source(context, row, rows, band);
+    hr = frame->WritePixels((UINT)rows, stride, stride * (UINT)rows, band);
+  }
+  HeapFree(GetProcessHeap(), 0, band);
+  return hr;
+}
+
+static HRESULT WriteFrame(IWICBitmapFrameEncode* frame, JpegRowSource source, void* context, int width,
+                          int height) {
   HRESULT hr = frame->SetSize((UINT)width, (UINT)height);
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
   if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
   // The encoder may answer with a format it prefers; the pixels are only in this one.
   if (SUCCEEDED(hr) && !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
-  if (SUCCEEDED(hr))
-    hr = frame->WritePixels((UINT)height, (UINT)stride, (UINT)(stride * (size_t)height), (BYTE*)bgr);
+  if (SUCCEEDED(hr)) hr = WritePixelBands(frame, source, context, width, height);
   if (SUCCEEDED(hr)) hr = frame->Commit();
   return hr;
 }
 
-IStream* EncodeJpeg(const unsigned char* bgr, int width, int height, size_t stride) {
+IStream* EncodeJpeg(JpegRowSource source, void* context, int width, int height) {
   IWICImagingFactory* factory = NULL;
   IStream* stream = NULL;
   IWICBitmapEncoder* encoder = NULL;
@@ -42,7 +58,7 @@ IStream* EncodeJpeg(const unsigned char* bgr, int width, int height, size_t stri
   if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, &options);
   if (SUCCEEDED(hr)) hr = SetQuality(options);
   if (SUCCEEDED(hr)) hr = frame->Initialize(options);
-  if (SUCCEEDED(hr)) hr = WriteFrame(frame, bgr, width, height, stride);
+  if (SUCCEEDED(hr)) hr = WriteFrame(frame, source, context, width, height);
   if (SUCCEEDED(hr)) hr = encoder->Commit();
 
   if (options) options->Release();

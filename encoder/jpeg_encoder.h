@@ -6,7 +6,16 @@
 // The quality asked of the encoder, 0.0 to 1.0.
 const float kJpegQuality = 0.90f;
 
-// Encodes height top-down rows of B,G,R pixels, stride bytes apart, into a new
-// memory stream (on an HGLOBAL); returns it, or NULL when any step fails.
+// Rows handed to the encoder at a time: the picture never needs a converted copy
+// of its own, only one band of this many rows.
+const int kJpegBandRows = 32;
+
+// Writes rows firstRow .. firstRow + rowCount - 1 of the picture, counted from
+// the top, into bgr as rows of B,G,R pixels, width * 3 bytes rounded up to a
+// multiple of 4 apart.
+typedef void (*JpegRowSource)(void* context, int firstRow, int rowCount, unsigned char* bgr);
+
+// Encodes a width x height picture whose rows come from source, band by band, into
+// a new memory stream (on an HGLOBAL); returns it, or NULL when any step fails.
 // COM must be initialised on the calling thread; the caller releases the stream.
-IStream* EncodeJpeg(const unsigned char* bgr, int width, int height, size_t stride);
+IStream* EncodeJpeg(JpegRowSource source, void* context, int width, int height);

@@ -8,11 +8,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "common/vistrel_api.h"
 #include "encoder/bmp_reader.h"
+#include "encoder/jpeg_encoder.h"
 
 namespace {
 
@@ -207,6 +209,34 @@ TEST(BmpReader, BottomUpAndTopDownGiveTheSamePicture) {
     EXPECT_FALSE(a.topDown);
     EXPECT_TRUE(b.topDown);
     EXPECT_EQ(7, b.height);
+  }
+}
+
+// The encoder converts a band of rows at a time: any split of the picture into
+// bands gives the rows of the whole conversion, and nothing is written past a band.
+TEST(BmpReader, RowsInBandsMatchTheWholePicture) {
+  const int depths[] = {1, 4, 8, 24, 32};
+  for (int bits : depths) {
+    for (bool topDown : {false, true}) {
+      SCOPED_TRACE(testing::Message() << bits << " bits, " << (topDown ? "top-down" : "bottom-up"));
+      TestImage img = BlockImage(13, 11, bits, topDown, 1);
+      Bytes file = MakeBmp(img);
+      BmpLayout layout;
+      ASSERT_TRUE(BmpReadLayout(file.data(), file.size(), &layout));
+      size_t stride = BmpBgrStride(layout.width);
+      Bytes whole(stride * layout.height);
+      BmpConvertToBgr(file.data(), &layout, whole.data());
+      for (int band : {1, 2, 3, 4, 11}) {
+        for (int first = 0; first < layout.height; first += band) {
+          int rows = layout.height - first < band ? layout.height - first : band;
+          Bytes part(stride * rows + 1, 0xEE);
+          BmpConvertRows(file.data(), &layout, first, rows, part.data());
+          EXPECT_TRUE(std::equal(part.begin(), part.end() - 1, whole.begin() + stride * first))
+              << "band of " << band << " rows from row " << first;
+          EXPECT_EQ(0xEE, part.back()) << "wrote past the band";
+        }
+      }
+    }
   }
 }
 
@@ -514,6 +544,13 @@ TEST_F(EncoderDll, EveryDepthOddSize) {
 TEST_F(EncoderDll, TopDownSource) {
   RoundTrip(BlockImage(101, 37, 24, true, kBlock), kMeanBound, kMaxBound);
   RoundTrip(BlockImage(101, 37, 8, true, kBlock), kMeanBound, kMaxBound);
+}
+
+// Taller than several of the encoder's bands, with a short last band: a band put
+// at the wrong height or a row lost at a seam moves whole blocks.
+TEST_F(EncoderDll, BandsMeetWithoutASeam) {
+  RoundTrip(BlockImage(64, 3 * kJpegBandRows + 17, 32, false, kBlock), kMeanBound, kMaxBound);
+  RoundTrip(BlockImage(48, 3 * kJpegBandRows + 1, 24, true, kBlock), kMeanBound, kMaxBound);
 }
 
 TEST_F(EncoderDll, ReplacesAnExistingDestination) {

@@ -1,0 +1,215 @@
+// The capture runs: the raw floor, Vistrel's captures with real input, and the
+// mouse moves over a foreign window with the hook armed or not.
+#include "bench/bench_shared.h"
+#include "bench/driver_runs.h"
+#include <stdlib.h>
+
+static const DWORD kDeadline = 30000;
+// Where the 800 x 600 window lies: clear of the screen's centre, where the
+// application's window is, as far as the screen allows.
+static const int kWindowX = 1100, kWindowY = 40;
+
+SharedCaptureState* SharedRecordOf(HMODULE library) {
+  BYTE* base = (BYTE*)library;
+  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  for (int i = 0; i < nt->FileHeader.NumberOfSections; i++, section++)
+    if (memcmp(section->Name, "CaptureD", 8) == 0) return (SharedCaptureState*)(base + section->VirtualAddress);
+  return NULL;
+}
+
+static BenchFloorRecord* FloorRecord(const char* mode) {
+  char name[64];
+  wsprintfA(name, "%s%s", BenchFloorMapping, mode);
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+  return mapping ? (BenchFloorRecord*)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : NULL;
+}
+
+static std::string FloorFile(const BenchSetup& s, int screen) {
+  return s.workDir + (screen ? "floor_screen.bmp" : "floor_window.bmp");
+}
+
+int StartFloors(BenchSetup& s) {
+  s.backdrop = Launch(s.benchDir + "raw_floor.exe", "screen \"" + FloorFile(s, 1) + "\"");
+  bool up = WaitFor([&] {
+    s.backdropWindow = FindProcessWindow(BenchFloorClass, BenchBackdropTitle, s.backdrop.pid);
+    return s.backdropWindow != NULL && IsWindowVisible(s.backdropWindow);
+  }, kDeadline);
+  if (!up) return Fail("the backdrop did not show");
+  char args[400];
+  wsprintfA(args, "window %d %d \"%s\"", kWindowX, kWindowY, FloorFile(s, 0).c_str());
+  s.window = Launch(s.benchDir + "raw_floor.exe", args);
+  up = WaitFor([&] {
+    s.benchWindow = FindProcessWindow(BenchFloorClass, BenchWindowTitle, s.window.pid);
+    return s.benchWindow != NULL && IsWindowVisible(s.benchWindow);
+  }, kDeadline);
+  return up ? 1 : Fail("the 800 x 600 window did not show");
+}
+
+// Moves the cursor to p and waits until it is there.
+static bool PlaceCursor(POINT p) {
+  MoveMouseTo(p.x, p.y);
+  return WaitFor([&] {
+    POINT at;
+    GetCursorPos(&at);
+    return abs(at.x - p.x) <= 1 && abs(at.y - p.y) <= 1;
+  }, kDeadline);
+}
+
+static POINT WindowCentre(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  POINT p = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  return p;
+}
+
+static bool MaskShown(const BenchSetup& s) {
+  return s.shared != NULL && s.shared->glhMaskWnd != NULL && IsWindowVisible(s.shared->glhMaskWnd);
+}
+
+int RunFloor(BenchSetup& s, int screen, double* ms, double steps[3]) {
+  static BenchFloorRecord* records[2];
+  BenchFloorRecord*& record = records[screen ? 1 : 0];
+  if (record == NULL) record = FloorRecord(screen ? "screen" : "window");
+  if (record == NULL) return Fail("no floor record");
+  if (MaskShown(s)) return Fail("the mask is shown");
+  std::string file = FloorFile(s, screen);
+  DeleteFileA(file.c_str());
+  // On the backdrop: a corner clear of every other window.
+  POINT at = {100, GetSystemMetrics(SM_CYSCREEN) - 80};
+  if (!screen) at = WindowCentre(s.benchWindow);
+  if (!PlaceCursor(at)) return Fail("the cursor did not arrive");
+  LONG before = record->captures;
+  double start = NowMs();
+  RightClick();
+  bool done = WaitFor([&] { return BmpFileComplete(file); }, kDeadline);
+  *ms = NowMs() - start;
+  if (!done) return Fail("no floor file");
+  if (!WaitFor([&] { return record->captures != before; }, kDeadline)) return Fail("no floor record update");
+  steps[0] = record->grabMs;
+  steps[1] = record->convertMs;
+  steps[2] = record->writeMs;
+  return 1;
+}
+
+static int SendCommand(BenchSetup& s, WPARAM command) {
+  return SendWithin(s.appWindow, WM_COMMAND, command, 0, kDeadline) == 0 ? 1 : 0;
+}
+
+// Waits until the mask has painted what the last input changed and its thread has
+// answered a message, so that a click comes to an idle application.
+static bool SettleMask(const BenchSetup& s) {
+  HWND mask = s.shared->glhMaskWnd;
+  if (!WaitFor([&] { return !GetUpdateRect(mask, NULL, FALSE); }, kDeadline)) return false;
+  SendWithin(mask, WM_NULL, 0, 0, kDeadline);
+  return true;
+}
+
+// A left-button drag from one screen point to another over the mask.
+static bool Drag(POINT from, POINT to) {
+  if (!PlaceCursor(from)) return false;
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
+  if (!PlaceCursor(middle) || !PlaceCursor(to)) return false;
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  return true;
+}
+
+int ArmOverWindow(BenchSetup& s) {
+  if (!SendCommand(s, IDM_WINDOWCOPY)) return Fail("WindowCopy not answered");
+  POINT centre = WindowCentre(s.benchWindow);
+  int nudge = 0;
+  // The move that changes the target may be dropped: keep moving until the hook has
+  // taken the window and the mask lies over it.
+  bool armed = WaitFor([&] {
+    MoveMouseTo(centre.x + (nudge++ % 3), centre.y);
+    return s.shared->glhTargetWnd == s.benchWindow && MaskShown(s);
+  }, kDeadline);
+  if (!armed) return Fail("the hook did not take the window");
+  if (!PlaceCursor(centre)) return Fail("the cursor did not arrive");
+  return SettleMask(s) ? 1 : Fail("the mask did not settle");
+}
+
+// Arms the capture of that kind and brings it to the moment before the right-click.
+static bool Prepare(BenchSetup& s, const char* kind) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  if (lstrcmpA(kind, "window") == 0) return ArmOverWindow(s) != 0;
+  bool rect = lstrcmpA(kind, "rect") == 0;
+  if (!rect && lstrcmpA(kind, "draw") != 0) return false;
+  if (!SendCommand(s, rect ? IDM_RECTCOPY : IDM_DRAWCOPY)) return Fail("the command was not answered");
+  if (!WaitFor([&] { return MaskShown(s); }, kDeadline)) return Fail("the mask did not show");
+  // RectCopy: the largest selection the mask's client area takes on the screen
+  // (its frame lies over the screen's outer pixels). DrawCopy: one line, away
+  // from the tips panel in the top-left corner.
+  RECT client;
+  GetClientRect(s.shared->glhMaskWnd, &client);
+  MapWindowPoints(s.shared->glhMaskWnd, NULL, (POINT*)&client, 2);
+  POINT from = {client.left > 0 ? client.left : 0, client.top > 0 ? client.top : 0};
+  POINT to = {(client.right < w ? client.right : w) - 1, (client.bottom < h ? client.bottom : h) - 1};
+  if (!rect) {
+    from.x = w * 3 / 8, from.y = h / 2;
+    to.x = w / 2, to.y = h * 2 / 3;
+  }
+  if (!Drag(from, to)) return Fail("the drag did not arrive");
+  return SettleMask(s) ? true : Fail("the mask did not settle");
+}
+
+int RunCapture(BenchSetup& s, const char* kind, int jpeg, double* toTemp, double* toOutput, int* width,
+               int* height) {
+  const char* pattern = jpeg ? "PIC_*.jpg" : "PIC_*.bmp";
+  RemoveMatches(s.outputDir, "PIC_*");
+  if (!WaitFor([&] { return DeleteFileA(s.tempPath.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; },
+               kDeadline))
+    return Fail("the temporary file cannot be removed");
+  if (!Prepare(s, kind)) return Fail("the capture could not be prepared");
+
+  double start = NowMs();
+  RightClick();
+  *toTemp = *toOutput = 0;
+  std::string output;
+  bool done = WaitFor([&] {
+    if (*toTemp == 0 && BmpFileComplete(s.tempPath)) *toTemp = NowMs() - start;
+    if (output.empty()) output = FirstMatch(s.outputDir, pattern);
+    if (!output.empty() && (jpeg ? JpegFileComplete(output) : BmpFileComplete(output)))
+      *toOutput = NowMs() - start;
+    return *toTemp != 0 && *toOutput != 0;
+  }, kDeadline);
+  // The output stage runs after the temporary file is closed, so a very quick
+  // output may be seen first; the temporary file was complete by then.
+  if (*toTemp == 0 || *toTemp > *toOutput) *toTemp = *toOutput;
+  BmpSize(s.tempPath, width, height);
+  if (!done) return Fail(*toTemp == 0 ? "no temporary file" : "no output file");
+  return 1;
+}
+
+int SetNullHook(const BenchSetup& s, int on) {
+  static HHOOK hook;
+  if (!on) {
+    if (hook != NULL) UnhookWindowsHookEx(hook);
+    hook = NULL;
+    return 1;
+  }
+  HMODULE module = LoadLibraryA((s.benchDir + "null_hook.dll").c_str());
+  HOOKPROC proc = module ? (HOOKPROC)(void*)GetProcAddress(module, "NullMouseHook") : NULL;
+  if (proc == NULL) return Fail("no null_hook.dll");
+  if (hook == NULL) hook = SetWindowsHookExA(WH_MOUSE, proc, module, 0);
+  return hook != NULL ? 1 : Fail("SetWindowsHookEx failed");
+}
+
+int RunMoves(BenchSetup& s, int count, double* ms) {
+  static HANDLE event;
+  if (event == NULL) event = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, BenchMoveEvent);
+  if (event == NULL) return Fail("no move event");
+  POINT centre = WindowCentre(s.benchWindow);
+  if (!PlaceCursor(centre)) return 0;
+  ResetEvent(event);
+  double start = NowMs();
+  for (int i = 0; i < count; i++) {
+    // Every move goes somewhere else within the window's client area.
+    int dx = (i % 2 ? 9 : -9) + i % 7;
+    MoveMouseTo(centre.x + dx, centre.y + i % 5);
+    if (WaitForSingleObject(event, 5000) != WAIT_OBJECT_0) return Fail("a move did not arrive");
+  }
+  *ms = NowMs() - start;
+  return 1;
+}

@@ -1,0 +1,59 @@
+// The measured runs of the benchmark driver. Each returns its figures in
+// milliseconds (or kilobytes) through out-parameters and 1, or 0 when the run
+// did not finish within its deadline.
+#pragma once
+#include <windows.h>
+#include <string>
+#include "bench/driver_support.h"
+#include "capture/shared_state.h"
+
+struct BenchSetup {
+  std::string binDir;     // Vistrel.exe, Vistrel.dll, Encoder.dll
+  std::string benchDir;   // raw_floor.exe, trivial_window.exe
+  std::string workDir;    // the floor's files, the encoder's files
+  std::string outputDir;  // the application's SavePath
+  std::string tempPath;   // the capture's temporary file
+  Process app, trivial, backdrop, window;
+  HWND appWindow = NULL, trivialWindow = NULL, backdropWindow = NULL, benchWindow = NULL;
+  HMODULE library = NULL;  // the same Vistrel.dll, so the same shared record
+  SharedCaptureState* shared = NULL;
+};
+
+// The shared record of a loaded Vistrel.dll, found by its section name.
+SharedCaptureState* SharedRecordOf(HMODULE library);
+
+// The raw floor: a backdrop over the screen and the 800 x 600 window.
+int StartFloors(BenchSetup& s);
+// Right-click on the backdrop (screen) or the window, to the floor's file complete;
+// steps[3] receives the floor's own grab, conversion and write times.
+int RunFloor(BenchSetup& s, int screen, double* ms, double steps[3]);
+
+// Writes the application's settings into the profile: output format and folder.
+void WriteAppProfile(const BenchSetup& s, const char* format);
+// Vistrel.exe from process start to its main window shown and the skin painted.
+int StartApp(BenchSetup& s, double* ms);
+int ExitApp(BenchSetup& s);
+// The trivial program from process start to its window shown and painted.
+int StartTrivial(BenchSetup& s, double* ms);
+int ExitTrivial(BenchSetup& s);
+// Private bytes and working set of the application or the trivial program, in KB.
+int ProcessMemory(const Process& process, double* privateKb, double* workingSetKb);
+
+// One capture with real input: RectCopy over the whole screen ("rect"), DrawCopy
+// with one line drawn ("draw") or WindowCopy of the 800 x 600 window ("window").
+// toTemp: right-click to "CaptureTemp.bmp" complete; toOutput: to the output file
+// complete (BMP or JPEG by the application's settings); width and height of the picture.
+int RunCapture(BenchSetup& s, const char* kind, int jpeg, double* toTemp, double* toOutput, int* width,
+               int* height);
+// Arms WindowCopy and waits until the hook has made the 800 x 600 window its target.
+int ArmOverWindow(BenchSetup& s);
+// Installs (on) or removes (off) null_hook.dll's do-nothing global mouse hook.
+int SetNullHook(const BenchSetup& s, int on);
+// count real mouse moves over the 800 x 600 window, each waited for until it arrived.
+int RunMoves(BenchSetup& s, int count, double* ms);
+
+// The encoder's steps on a BMP file, in this process: Encoder.dll's BmpToJpg whole,
+// and the platform's JPEG codec alone on the same pixels; a plain file copy.
+int RunBmpToJpg(const BenchSetup& s, const std::string& bmp, double* ms);
+int RunCodecAlone(const std::string& bmp, double* ms);
+int RunCopy(const BenchSetup& s, const std::string& bmp, double* ms);

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# make bench: installs the peers, builds the benchmark programs with the binaries
+# the tests run (wine_env.sh), and runs bench/run_bench.py on a private 1920 x 1080
+# display and a fresh Wine prefix. The shipped 32-bit binaries, whose sizes the
+# table reports, must already be in BUILD_DIR/bin (make build).
+#   run_bench.sh BUILD_DIR [run_bench.py options]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=${1:-build}
+shift || true
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+bash "$here/install_peers.sh"
+. "$root/scripts/wine_env.sh"
+
+benchdir="$build/bench-$VISTREL_TEST_ARCH"
+cmake -S "$root" -B "$benchdir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$VISTREL_TEST_ARCH.cmake" \
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DVISTREL_BENCH=ON >/dev/null
+cmake --build "$benchdir" -j"${JOBS:-2}"
+echo "Benchmarking the $VISTREL_TEST_ARCH build"
+mkdir -p "$root/docs"
+VISTREL_SCREEN=${VISTREL_SCREEN:-1920x1080x24} "$root/scripts/with_wine_display.sh" "$build" \
+  python3 "$here/run_bench.py" --bin "$benchdir/bin" --bench "$benchdir/bench" --pe32 "$build/bin" \
+  --out "$root/docs/performance.md" "$@"
