@@ -44,6 +44,8 @@ static void OnDestroy(void) {
     FreeLibrary(ghCaptureLib);
   }
   if (ghEncoderLib != NULL) FreeLibrary(ghEncoderLib);
+  if (ghSkinMemDC != NULL) DeleteDC(ghSkinMemDC);
+  ghSkinMemDC = NULL;
   PostQuitMessage(0);
   TraceLog("WM_DESTROY END");
 }
