@@ -12,13 +12,33 @@ static void RemoveStaleTempFile(void) {
   if (GetCaptureTempPath(path)) DeleteFileA(path);
 }
 
+// How long the screen is given to show what the mask covered.
+static const DWORD kScreenSettleMs = 100;
+
+// RectCopy and DrawCopy read the screen itself, and a hidden mask stays on it until
+// the display has taken the hide and the windows below have drawn themselves again
+// (a compositor shows it until its next frame): read at once, the picture holds the
+// mask, its selection rectangle or its drawings. The wait takes nothing from the
+// queue, but lets the window system work on this thread meanwhile. Window and
+// control captures read the target's own window and need no wait; they run inside a
+// foreign program's input thread, which must not stall.
+static void LetScreenShowWhatMaskCovered(void) {
+  DWORD start = GetTickCount();
+  DWORD waited;
+  while ((waited = GetTickCount() - start) < kScreenSettleMs)
+    MsgWaitForMultipleObjectsEx(0, NULL, kScreenSettleMs - waited, QS_ALLINPUT, 0);
+}
+
 void CompleteCapture(void) {
-  if (glShared.glhMaskWnd != NULL) {
+  HWND mask = glShared.glhMaskWnd;
+  if (mask != NULL) {
     TraceLog("WM_LBUTTONDOWN:ShowWindow SW_HIDE");
-    ShowWindow(glShared.glhMaskWnd, SW_HIDE);  // keep the mask out of the picture
+    ShowWindow(mask, SW_HIDE);  // keep the mask out of the picture
   }
   // Before anything that takes time: from here every hook call passes on.
   glShared.glCaptured = 1;
+  if (mask != NULL && (glShared.glCaptureMode == RectCopy || glShared.glCaptureMode == DrawCopy))
+    LetScreenShowWhatMaskCovered();
   if (!SaveToFile(glShared.glhTargetWnd)) {
     TraceLog("WM_LBUTTONDOWN:SaveToFile Failed");
     RemoveStaleTempFile();
