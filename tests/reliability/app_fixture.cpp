@@ -1,0 +1,354 @@
+// The real application, targets and input for the reliability tests.
+#include "tests/reliability/app_fixture.h"
+#include <stdlib.h>
+#include <algorithm>
+#include "tests/support/file_text.h"
+
+const char* const AppFixture::ProfileKeys[5] = {"SavePath", "FileFormat", "Clipboard", "AutoStartup",
+                                                "AutoMinimize"};
+static const char Missing[] = "\x01(missing)";
+
+int CountFromEnvironment(const char* name, int fallback) {
+  char value[32] = {0};
+  if (!GetEnvironmentVariableA(name, value, sizeof(value))) return fallback;
+  int n = atoi(value);
+  return n > 0 ? n : fallback;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveFolder(const std::string& folder) {
+  for (const std::string& f : FilesIn(folder)) DeleteFileA((folder + "\\" + f).c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
+int RunHostCommand(const std::string& commandLine) {
+  std::string line = "/bin/sh -c \"" + commandLine + "\"";
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof(si));
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi;
+  if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) return -1;
+  CloseHandle(pi.hThread);
+  Process process;
+  process.handle = pi.hProcess;
+  DWORD code = (DWORD)-1;
+  if (!WaitForExit(process, Timeout, &code)) code = (DWORD)-2;
+  Kill(process);
+  return (int)code;
+}
+
+std::string HostPathToWindows(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+void MouseEvent(DWORD flag) {
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flag;
+  SendInput(1, &input, sizeof(input));
+}
+
+// One mouse input at the screen point p with the flags (a move is always part of it).
+// The system maps 0..65535 onto the screen as (d * size) >> 16: the smallest d
+// that maps onto the pixel is the one that does not round to its left neighbour.
+static void MouseInputAt(POINT p, DWORD flags) {
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_MOUSE;
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dx = (p.x * 65536 + w - 1) / w;
+  input.mi.dy = (p.y * 65536 + h - 1) / h;
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof(input));
+}
+
+void SyncInput(HWND window) {
+  for (int i = 0; i < 2; i++) {
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, AnswerTime, &unused);
+  }
+}
+
+void DragOnScreen(POINT a, POINT b, HWND owner, int steps) {
+  MouseInputAt(a, MOUSEEVENTF_LEFTDOWN);
+  for (int i = 1; i < steps; i++)
+    MouseInputAt(POINT{a.x + (b.x - a.x) * i / steps, a.y + (b.y - a.y) * i / steps}, 0);
+  POINT before = {a.x + (b.x - a.x) * (steps - 1) / steps, a.y + (b.y - a.y) * (steps - 1) / steps};
+  for (int i = 0; i < 3; i++) {
+    // Back to the step before and on again: a move to where the pointer already is
+    // may not count.
+    MouseInputAt(before, 0);
+    MouseInputAt(b, 0);
+    SyncInput(owner);
+  }
+  MouseInputAt(b, MOUSEEVENTF_LEFTUP);
+}
+
+ScreenShot GrabScreen(RECT area) {
+  ScreenShot shot;
+  shot.area = area;
+  int w = area.right - area.left, h = area.bottom - area.top;
+  BITMAPINFO info;
+  ZeroMemory(&info, sizeof(info));
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = NULL;
+  HDC screen = GetDC(NULL);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  HGDIOBJ old = SelectObject(mem, dib);
+  BitBlt(mem, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const BYTE* p = (const BYTE*)bits;
+  shot.pixels.reserve((size_t)w * h);
+  for (int i = 0; i < w * h; i++, p += 4) shot.pixels.push_back(RGB(p[2], p[1], p[0]));
+  SelectObject(mem, old);
+  DeleteObject(dib);
+  DeleteDC(mem);
+  ReleaseDC(NULL, screen);
+  return shot;
+}
+
+int ScreenShot::Count(COLORREF colour, RECT r) const {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; y++)
+    for (int x = r.left; x < r.right; x++) n += At(x, y) == colour;
+  return n;
+}
+
+void ClickAt(POINT p, DWORD downFlag, DWORD upFlag) {
+  MouseInputAt(p, downFlag);
+  MouseInputAt(p, upFlag);
+}
+
+void AppFixture::SetUp() {
+  for (int i = 0; i < 5; i++) {
+    char value[1100] = {0};
+    GetProfileStringA("VISTREL", ProfileKeys[i], Missing, value, sizeof(value));
+    savedProfile[i] = value;
+  }
+  profileSaved = true;
+  appDir = BinDir();
+  libPath = appDir + "Vistrel.dll";
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  outDir = MakeTempDir((std::string("out_") + info->name()).substr(0, 28).c_str());
+  outDir.pop_back();
+  for (const std::string& f : FilesIn(outDir)) DeleteFileA((outDir + "\\" + f).c_str());
+  tempPath = CaptureTempPath();
+  DeleteFileA(tempPath.c_str());
+  UsualProfile();
+  MoveMouseTo(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
+}
+
+void AppFixture::TearDown() {
+  // Leave no button down for the next test.
+  MouseEvent(MOUSEEVENTF_LEFTUP);
+  if (app.handle && main && IsWindow(main)) PostMessageA(main, WM_COMMAND, IDM_EXIT, 0);
+  DWORD code = 0;
+  WaitForExit(app, Timeout, &code);
+  Kill(app);
+  for (Target& t : targets) Kill(t.process);
+  targets.clear();
+  if (lib) FreeLibrary(lib);
+  lib = NULL;
+  rec = NULL;
+  if (profileSaved)
+    for (int i = 0; i < 5; i++)
+      WriteProfileStringA("VISTREL", ProfileKeys[i], savedProfile[i] == Missing ? NULL : savedProfile[i].c_str());
+  RemoveFolder(outDir);
+  DeleteFileA(tempPath.c_str());
+}
+
+void AppFixture::SetProfile(const char* key, const char* value) { WriteProfileStringA("VISTREL", key, value); }
+
+std::string AppFixture::Profile(const char* key) {
+  char value[1100] = {0};
+  GetProfileStringA("VISTREL", key, Missing, value, sizeof(value));
+  return value;
+}
+
+void AppFixture::UsualProfile() {
+  SetProfile("SavePath", outDir.c_str());
+  SetProfile("FileFormat", "BMP");
+  SetProfile("Clipboard", "False");
+  SetProfile("AutoStartup", "False");
+  SetProfile("AutoMinimize", "False");
+}
+
+void AppFixture::StartApp(const std::string& tempDir) {
+  if (lib == NULL) {
+    // The same library file as the application's, so the same shared record.
+    lib = LoadLibraryA(libPath.c_str());
+    ASSERT_TRUE(lib != NULL) << libPath;
+    rec = SharedRecordOf(lib);
+    ASSERT_TRUE(rec != NULL);
+  }
+  app = Launch(appDir + "Vistrel.exe", "", appDir, tempDir);
+  ASSERT_TRUE(app.handle != NULL);
+  main = WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout);
+  ASSERT_TRUE(main != NULL);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0 && rec->glhMainWnd == main; }, Timeout));
+  seenOutput.clear();
+  for (const std::string& f : FilesIn(outDir)) seenOutput.insert(f);
+}
+
+void AppFixture::ExitApp() {
+  ASSERT_TRUE(PostMessageA(main, WM_COMMAND, IDM_EXIT, 0));
+  DWORD code = 1;
+  ASSERT_TRUE(WaitForExit(app, Timeout, &code));
+  EXPECT_EQ(code, 0u);
+  Kill(app);
+  main = NULL;
+}
+
+Target& AppFixture::StartTarget(int x, int y, int width, int height, const std::string& tempDir) {
+  Target t;
+  char args[64];
+  wsprintfA(args, "%d %d %d %d", x, y, width, height);
+  t.process = Launch(BinDir() + "Target.exe", args, "", tempDir);
+  t.window = WaitForWindow(TargetClass, TargetTitle, t.process.pid, Timeout);
+  EXPECT_TRUE(t.window != NULL);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(t.window) != 0; }, Timeout));
+  targets.push_back(t);
+  return targets.back();
+}
+
+bool AppFixture::Command(UINT id) {
+  DWORD_PTR result = 0;
+  if (SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, AnswerTime, &result)) return true;
+  tally.hangs++;
+  return false;
+}
+
+bool AppFixture::Answers(HWND window) {
+  DWORD_PTR result = 0;
+  if (IsWindow(window) && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, AnswerTime, &result))
+    return true;
+  tally.hangs++;
+  return false;
+}
+
+bool AppFixture::Alive(const Process& process) {
+  if (process.handle != NULL && WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT) return true;
+  tally.crashes++;
+  return false;
+}
+
+POINT AppFixture::ClientPoint(const Target& t, int x, int y) {
+  POINT p = {x, y};
+  ClientToScreen(t.window, &p);
+  return p;
+}
+
+RECT AppFixture::SwatchScreenRect(const Target& t, int i) {
+  RECT r = TargetSwatchRects[i];
+  MapWindowPoints(t.window, NULL, (POINT*)&r, 2);
+  return r;
+}
+
+POINT AppFixture::SwatchCentre(const Target& t, int i) {
+  const RECT& r = TargetSwatchRects[i];
+  return ClientPoint(t, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+RECT AppFixture::WindowRect(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+bool AppFixture::MaskOver(RECT visible) {
+  HWND mask = rec->glhMaskWnd;
+  if (mask == NULL || !IsWindowVisible(mask)) return false;
+  int b = GetSystemMetrics(SM_CYBORDER), c = GetSystemMetrics(SM_CYCAPTION);
+  RECT window, expected = {visible.left - b, visible.top - c, visible.right + b, visible.bottom + b};
+  GetWindowRect(mask, &window);
+  return EqualRect(&window, &expected) != 0;
+}
+
+bool AppFixture::MoveOnto(POINT p, RECT visible) {
+  int nudge = 0;
+  return WaitUntil([&] {
+    MoveMouseTo(p.x + (nudge++ % 3), p.y);
+    return MaskOver(visible);
+  }, Timeout);
+}
+
+bool AppFixture::MaskCoversScreen() {
+  HWND mask = rec->glhMaskWnd;
+  if (mask == NULL || !IsWindowVisible(mask)) return false;
+  RECT r = WindowRect(mask);
+  return r.left <= 0 && r.top <= 0 && r.right >= GetSystemMetrics(SM_CXSCREEN) &&
+         r.bottom >= GetSystemMetrics(SM_CYSCREEN);
+}
+
+std::vector<std::string> AppFixture::NewOutputFiles() {
+  std::vector<std::string> fresh;
+  for (const std::string& f : FilesIn(outDir))
+    if (!seenOutput.count(f)) fresh.push_back(f);
+  return fresh;
+}
+
+bool AppFixture::TakeOneOutput(BmpFile* bmp, std::string* name) {
+  std::vector<std::string> fresh;
+  std::string temp, out;
+  // The copy may still be under way when the name shows: wait for whole bytes.
+  bool whole = WaitUntil([&] {
+    fresh = NewOutputFiles();
+    if (fresh.size() != 1) return false;
+    temp = ReadFileText(tempPath.c_str());
+    out = ReadFileText((outDir + "\\" + fresh[0]).c_str());
+    return !temp.empty() && out == temp;
+  }, Timeout);
+  for (const std::string& f : fresh) seenOutput.insert(f);
+  if (!whole || fresh.size() != 1) {
+    tally.badFiles++;
+    ADD_FAILURE() << "expected one new output file equal to the temporary file, found " << fresh.size();
+    return false;
+  }
+  if (name) *name = fresh[0];
+  *bmp = ReadBmpFile((outDir + "\\" + fresh[0]).c_str());
+  return bmp->ok;
+}
+
+bool AppFixture::OutputStageDone() {
+  ShowWindow(main, SW_HIDE);
+  if (IsWindowVisible(main)) return false;
+  PostMessageA(main, WM_USER_TRAYNOTIFY, 0, WM_LBUTTONUP);
+  if (WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout)) return true;
+  tally.hangs++;
+  return false;
+}
+
+bool AppFixture::CaptureTaken(HWND takerWindow) {
+  if (!WaitUntil([&] { return rec->glCaptured == 1; }, Timeout)) return false;
+  // The taker answers once its hook call (or mask procedure) has returned.
+  return Answers(takerWindow) && Answers(main);
+}
+
+bool AppFixture::Arm(UINT command, CaptureMode mode) {
+  if (!Command(command)) return false;
+  return rec->glCaptureMode == mode && rec->glCaptured == 0 && rec->glhHook != NULL;
+}

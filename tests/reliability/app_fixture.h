@@ -1,0 +1,137 @@
+// The real Vistrel.exe with its real library, foreign Target.exe programs and real
+// mouse input, for the tests of load, faults and bad input. The profile section
+// "VISTREL" is set for each test and restored after it; output lands in a folder
+// of the test's own. This process maps the same Vistrel.dll to read the shared
+// record (the mask, the target, the capture-taken flag).
+#pragma once
+#include <gtest/gtest.h>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+#include "common/command_ids.h"
+#include "tests/e2e/e2e_support.h"
+#include "tests/e2e/target/target_layout.h"
+#include "tests/reliability/process_census.h"
+#include "tests/reliability/trial_log.h"
+#include "tests/support/bmp_file.h"
+
+static const DWORD Timeout = 30000;
+// A program that does not answer a message within this time counts as hung.
+static const DWORD AnswerTime = 10000;
+
+// A whole number from the environment (the soak's larger counts), or the fallback.
+int CountFromEnvironment(const char* name, int fallback);
+
+// The names of the files (not folders) in folder, which has no trailing backslash.
+std::vector<std::string> FilesIn(const std::string& folder);
+bool FileExists(const std::string& path);
+// Deletes the files in folder and the folder.
+void RemoveFolder(const std::string& folder);
+// Runs a command of the Unix host (Wine starts Unix programs) and returns its exit code.
+int RunHostCommand(const std::string& commandLine);
+// A Unix path (from the build) as a Windows path on drive Z:, no trailing backslash.
+std::string HostPathToWindows(const std::string& unixPath);
+
+// What a test found wrong; it goes into the row of the table.
+struct Tally {
+  long crashes = 0, hangs = 0, leaks = 0, badFiles = 0;
+};
+
+struct Target {
+  Process process;
+  HWND window = NULL;
+};
+
+class AppFixture : public ::testing::Test {
+ protected:
+  static const char* const ProfileKeys[5];
+  std::string savedProfile[5];
+  bool profileSaved = false;
+
+  Process app;
+  HWND main = NULL;
+  std::string appDir;   // the folder Vistrel.exe runs from, with a trailing backslash
+  std::string libPath;  // the Vistrel.dll the application loads
+  HMODULE lib = NULL;
+  SharedCaptureState* rec = NULL;
+  std::string outDir;    // the output folder, without a trailing backslash
+  std::string tempPath;  // "CaptureTemp.bmp" in the temporary folder of every program here
+  std::vector<Target> targets;
+  std::set<std::string> seenOutput;  // output files already accounted for
+  Tally tally;
+
+  void SetUp() override;
+  void TearDown() override;
+
+  // The profile: a null value removes the key.
+  void SetProfile(const char* key, const char* value);
+  std::string Profile(const char* key);
+  // SavePath = outDir, BMP, no clipboard, no auto-minimise.
+  void UsualProfile();
+
+  // Starts Vistrel.exe from appDir and waits for its window and its InitHook.
+  void StartApp(const std::string& tempDir = "");
+  // Sends the exit command and waits for the exit code 0.
+  void ExitApp();
+  // Starts a Target.exe of that window rectangle and waits for it to show.
+  Target& StartTarget(int x, int y, int width, int height, const std::string& tempDir = "");
+
+  // Sends a command to the main window; false when the application did not answer.
+  bool Command(UINT id);
+  // Whether the process answers a message in time (counts a hang when not).
+  bool Answers(HWND window);
+  // Whether the process still runs (counts a crash when not).
+  bool Alive(const Process& process);
+
+  // The target's layout on the screen.
+  POINT ClientPoint(const Target& t, int x, int y);
+  RECT SwatchScreenRect(const Target& t, int i);
+  POINT SwatchCentre(const Target& t, int i);
+  RECT WindowRect(HWND window);
+
+  // Whether the mask lies exactly over that screen rectangle and shows.
+  bool MaskOver(RECT visible);
+  // Moves the mouse to p (nudging it) until the mask lies over visible.
+  bool MoveOnto(POINT p, RECT visible);
+  bool MaskCoversScreen();
+
+  // The output files that came since the last call that took them.
+  std::vector<std::string> NewOutputFiles();
+  // Waits for exactly one new output file, byte for byte the temporary file, and
+  // reads it; counts a bad file when it does not come or differs.
+  bool TakeOneOutput(BmpFile* bmp, std::string* name = NULL);
+  // Waits until the application has handled whatever the last capture posted:
+  // the window is hidden, a tray click is posted behind, and the window shows again.
+  bool OutputStageDone();
+  // Waits for the capture-taken flag and for the process that took it to be free.
+  bool CaptureTaken(HWND takerWindow);
+
+  // Arms a capture (a command), waits until the library is armed in that mode.
+  bool Arm(UINT command, CaptureMode mode);
+};
+
+// A rectangle of the screen as 0x00BBGGRR values, top row first.
+struct ScreenShot {
+  RECT area = {0, 0, 0, 0};
+  std::vector<COLORREF> pixels;
+  COLORREF At(int x, int y) const {
+    return pixels[(size_t)(y - area.top) * (area.right - area.left) + (x - area.left)];
+  }
+  int Count(COLORREF colour, RECT r) const;  // pixels of that colour within r
+};
+ScreenShot GrabScreen(RECT area);
+
+// Drags with the left button from a to b (screen points) in steps. Wine answers
+// each move of the pointer with a motion event of its own that reaches the program
+// under it later, and folds a move into the one that program is reading at that
+// moment, so a move can be lost. The press carries its position, and the last move
+// is sent three times, each time after owner's thread has read its input; even so
+// the program may be left with an earlier step as the drag's end.
+void DragOnScreen(POINT a, POINT b, HWND owner, int steps = 8);
+// Two round trips to the thread of window: the input sent before has been read.
+void SyncInput(HWND window);
+// A button press and release (flags) at the screen point p, each with the position.
+void ClickAt(POINT p, DWORD downFlag, DWORD upFlag);
+inline void RightClickAt(POINT p) { ClickAt(p, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
+void MouseEvent(DWORD flag);
