@@ -9,11 +9,11 @@
 //   profile BMP|JPG             the application's output format and folder
 //   app_start | trivial_start   ms to the window shown and painted
 //   app_exit | trivial_exit
-//   mem app|trivial             private KB, working set KB
+//   mem app|trivial|backdrop    private KB, working set KB
 //   capture rect|draw|window bmp|jpg   ms to the temporary file, ms to the output file, width, height
 //   arm_window                  WindowCopy armed over the 800 x 600 window
 //   null_hook on|off            a global mouse hook that does nothing, for comparison
-//   moves N                     ms for N mouse moves delivered one by one
+//   moves N                     ms for N mouse moves delivered one by one, move messages received
 //   keep NAME                   copies the temporary file into WORK_DIR as NAME
 //   encode NAME | codec NAME | copy NAME   ms for BmpToJpg, the codec alone, a file copy
 //   quit
@@ -50,7 +50,10 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
   if (strcmp(verb, "trivial_exit") == 0) return ExitTrivial(s);
   if (strcmp(verb, "mem") == 0) {
     *count = 2;
-    return ProcessMemory(strcmp(arg, "app") == 0 ? s.app : s.trivial, &f[0], &f[1]);
+    const Process& process = strcmp(arg, "app") == 0        ? s.app
+                             : strcmp(arg, "backdrop") == 0 ? s.backdrop
+                                                            : s.trivial;
+    return ProcessMemory(process, &f[0], &f[1]);
   }
   if (strcmp(verb, "capture") == 0) {
     int w = 0, h = 0;
@@ -61,7 +64,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
   }
   if (strcmp(verb, "arm_window") == 0) return ArmOverWindow(s);
   if (strcmp(verb, "null_hook") == 0) return SetNullHook(s, strcmp(arg, "on") == 0);
-  if (strcmp(verb, "moves") == 0) return *count = 1, RunMoves(s, atoi(arg), &f[0]);
+  if (strcmp(verb, "moves") == 0) return *count = 2, RunMoves(s, atoi(arg), &f[0], &f[1]);
   if (strcmp(verb, "keep") == 0) return CopyFileA(s.tempPath.c_str(), (s.workDir + arg).c_str(), FALSE) ? 1 : 0;
   if (strcmp(verb, "encode") == 0) return *count = 1, RunBmpToJpg(s, s.workDir + arg, &f[0]);
   if (strcmp(verb, "codec") == 0) return *count = 1, RunCodecAlone(s.workDir + arg, &f[0]);

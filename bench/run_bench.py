@@ -19,6 +19,27 @@ import time
 
 WORK = "vistrel_bench"  # under the prefix's drive C:
 
+# What holds for every run of the suite, printed under the table.
+NOTES = [
+    "- RectCopy cannot select the whole screen: the mask's frame lies over the screen's outer pixels, so "
+    "the largest selection is the mask's client area on the screen, a few pixels short of the screen in "
+    "each direction. DrawCopy and the raw floor take the whole screen.",
+    "- The full-screen captures hide a mask that covers the screen before they read it; the raw floor "
+    "has nothing to hide. Any wait the library makes for the screen to show what the mask covered "
+    "counts against it.",
+    "- A WindowCopy capture runs inside the target program, in its mouse hook; the raw floor for that "
+    "window is the window's own program capturing itself on the same right-click.",
+    "- Memory: Wine reports a process's private (anonymous) memory as its page-file usage; the table "
+    "shows that. The first captures of any program that reads the screen leave the X11 driver's image "
+    "buffer in the C library's heap (about the size of one screen picture), the raw floor's as much as "
+    "Vistrel's; flat means no growth after that.",
+    "- Mouse moves are sent one at a time and each is waited for until the foreign window has received "
+    "it. A global mouse hook that does nothing (bench/null_hook.cpp) shows what any hook costs under "
+    "Wine.",
+    "- The JPEG step: Wine's WIC encoder (libjpeg underneath) is the floor for BmpToJpg; it writes quality 75 "
+    "whatever it is asked, the same quality cjpeg is given.",
+]
+
 
 def windows_path(unix_path):
     """A Unix folder as Wine's drive Z: names it, with a trailing backslash."""
@@ -30,17 +51,31 @@ class Driver:
 
     def __init__(self, wine, bin_dir, bench_dir, work_unix):
         self.work_unix = work_unix
+        self.failures = []
         args = [wine, os.path.join(bench_dir, "bench_driver.exe"), windows_path(bin_dir),
                 windows_path(bench_dir), "C:\\%s\\" % WORK, "C:\\%s\\out\\" % WORK]
         self.process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         text=True, bufsize=1)
 
     def __call__(self, command):
+        """The command's figures; a failed command ends the run."""
+        figures = self.attempt(command)
+        if figures is None:
+            raise RuntimeError("driver: %s failed" % command)
+        return figures
+
+    def attempt(self, command):
+        """The command's figures, or None when it failed (a lost click, say): the
+        sample is left out and the failure counted."""
         self.process.stdin.write(command + "\n")
         self.process.stdin.flush()
         answer = self.process.stdout.readline().split()
-        if not answer or answer[0] != "ok":
-            raise RuntimeError("driver: %s failed (%s)" % (command, " ".join(answer) or "no answer"))
+        if not answer:
+            raise RuntimeError("driver: no answer to %s" % command)
+        if answer[0] != "ok":
+            self.failures.append(command)
+            print("  failed: %s" % command, flush=True)
+            return None
         return [float(x) for x in answer[1:]]
 
     def close(self):
@@ -66,7 +101,8 @@ class Figures:
         self.samples = {}
         self.keep = True
         self.sizes = {}  # picture sizes by capture kind
-        self.mem_before = self.mem_after = None
+        self.mem_start = self.mem_warm = self.mem_after = None
+        self.floor_mem_start = self.floor_mem_after = None
 
     def add(self, name, value):
         if self.keep:
@@ -94,38 +130,38 @@ def rounds(figures, runs):
         yield r
 
 
+def take(d, f, command, *names):
+    """Runs a measured command and keeps its figures under the names; None on failure."""
+    values = d.attempt(command)
+    if values is not None:
+        for name, value in zip(names, values):
+            if name:
+                f.add(name, value)
+    return values
+
+
 def phase_captures(d, f, runs, work):
     """Click to the temporary file and to the BMP output, with the floor and the peers."""
     d("profile BMP")
     d("app_start")
     for _ in rounds(f, runs):
-        ms, grab, convert, write = d("floor screen")
-        f.add("floor_screen", ms)
-        f.add("floor_screen_grab", grab)
-        f.add("floor_screen_convert", convert)
-        f.add("floor_screen_write", write)
-        temp, out, w, h = d("capture rect bmp")
-        f.add("rect_temp", temp)
-        f.add("rect_bmp", out)
-        f.add("rect_stage_bmp", out - temp)
-        f.sizes["rect"] = (int(w), int(h))
-        d("keep rect.bmp")
-        f.add("copy", d("copy rect.bmp")[0])
-        temp, out, w, h = d("capture draw bmp")
-        f.add("draw_temp", temp)
-        f.add("draw_bmp", out)
-        f.sizes["draw"] = (int(w), int(h))
+        take(d, f, "floor screen", "floor_screen", "floor_screen_grab", "floor_screen_convert", "floor_screen_write")
+        v = take(d, f, "capture rect bmp", "rect_temp", "rect_bmp")
+        if v:
+            f.add("rect_stage_bmp", v[1] - v[0])
+            f.sizes["rect"] = (int(v[2]), int(v[3]))
+            d("keep rect.bmp")
+            take(d, f, "copy rect.bmp", "copy")
+        v = take(d, f, "capture draw bmp", "draw_temp", "draw_bmp")
+        if v:
+            f.sizes["draw"] = (int(v[2]), int(v[3]))
         f.add("xwd", timed(["xwd", "-root", "-silent", "-out", "peer.xwd"], work))
         f.add("import_bmp", timed(["import", "-window", "root", "peer_import.bmp"], work))
         f.add("scrot_bmp", timed(["scrot", "-o", "peer_scrot.bmp"], work))
-        ms, grab, convert, write = d("floor window")
-        f.add("floor_window", ms)
-        f.add("floor_window_grab", grab)
-        f.add("floor_window_convert", convert)
-        f.add("floor_window_write", write)
-        temp, out, w, h = d("capture window bmp")
-        f.add("window_temp", temp)
-        f.sizes["window"] = (int(w), int(h))
+        take(d, f, "floor window", "floor_window", "floor_window_grab", "floor_window_convert", "floor_window_write")
+        v = take(d, f, "capture window bmp", "window_temp")
+        if v:
+            f.sizes["window"] = (int(v[2]), int(v[3]))
     d("app_exit")
 
 
@@ -134,14 +170,13 @@ def phase_jpeg(d, f, runs, work):
     d("profile JPG")
     d("app_start")
     for _ in rounds(f, runs):
-        temp, out, w, h = d("capture rect jpg")
-        f.add("rect_temp_jpgrun", temp)
-        f.add("rect_jpg", out)
-        f.add("rect_stage_jpg", out - temp)
-        d("keep rect.bmp")
-        f.add("bmptojpg", d("encode rect.bmp")[0])
-        f.add("codec", d("codec rect.bmp")[0])
-        f.add("cjpeg", timed(["cjpeg", "-quality", "75", "-outfile", "peer_cjpeg.jpg", "rect.bmp"], work))
+        v = take(d, f, "capture rect jpg", "rect_temp_jpgrun", "rect_jpg")
+        if v:
+            f.add("rect_stage_jpg", v[1] - v[0])
+            d("keep rect.bmp")
+            take(d, f, "encode rect.bmp", "bmptojpg")
+            take(d, f, "codec rect.bmp", "codec")
+            f.add("cjpeg", timed(["cjpeg", "-quality", "75", "-outfile", "peer_cjpeg.jpg", "rect.bmp"], work))
         f.add("import_jpg", timed(["import", "-window", "root", "-quality", "75", "peer_import.jpg"], work))
         f.add("scrot_jpg", timed(["scrot", "-o", "-q", "75", "peer_scrot.jpg"], work))
     d("app_exit")
@@ -151,42 +186,44 @@ def phase_jpeg(d, f, runs, work):
 def phase_startup(d, f, runs):
     """Start-up to the painted window, and the idle memory after it, against the trivial program."""
     for _ in rounds(f, runs):
-        f.add("trivial_start", d("trivial_start")[0])
+        take(d, f, "trivial_start", "trivial_start")
         time.sleep(1)  # idle
-        private, ws = d("mem trivial")
-        f.add("trivial_private", private)
-        f.add("trivial_ws", ws)
+        take(d, f, "mem trivial", "trivial_private", "trivial_ws")
         d("trivial_exit")
-        f.add("app_start", d("app_start")[0])
+        take(d, f, "app_start", "app_start")
         time.sleep(1)
-        private, ws = d("mem app")
-        f.add("app_private", private)
-        f.add("app_ws", ws)
+        take(d, f, "mem app", "app_private", "app_ws")
         d("app_exit")
 
 
 def phase_memory(d, f, captures):
-    """The application's memory after start and after that many captures."""
+    """The application's memory after start, after its first two captures and after
+    that many; the raw floor's after its start and after its captures, for comparison."""
+    f.floor_mem_after = d("mem backdrop")
     d("app_start")
     time.sleep(2)
-    f.mem_before = d("mem app")
+    f.mem_start = d("mem app")
     for i in range(captures):
-        d("capture %s bmp" % ("rect" if i % 2 else "draw"))
+        d.attempt("capture %s bmp" % ("rect" if i % 2 else "draw"))
+        if i == 1:
+            time.sleep(2)
+            f.mem_warm = d("mem app")
     time.sleep(2)
     f.mem_after = d("mem app")
     d("app_exit")
 
 
 def phase_moves(d, f, runs, moves):
-    """Real mouse moves over the foreign window: hook not installed, then armed."""
+    """Real mouse moves over the foreign window: no hook, a hook that does nothing,
+    and Vistrel's hook armed over that window."""
     for _ in rounds(f, runs):
         d("app_start")
-        f.add("moves_unarmed", d("moves %d" % moves)[0])
+        take(d, f, "moves %d" % moves, "moves_unarmed", "received_unarmed")
         d("null_hook on")
-        f.add("moves_nullhook", d("moves %d" % moves)[0])
+        take(d, f, "moves %d" % moves, "moves_nullhook", "received_nullhook")
         d("null_hook off")
         d("arm_window")
-        f.add("moves_armed", d("moves %d" % moves)[0])
+        take(d, f, "moves %d" % moves, "moves_armed", "received_armed")
         d("app_exit")
 
 
@@ -248,15 +285,21 @@ def table(f, sizes_pe32, meta):
       verdict(dp <= 2048))
     r("Idle working set after start", f.cell("app_ws", "KB"), "trivial program %s" % f.cell("trivial_ws", "KB"),
       "%+.0f KB" % (f.median("app_ws") - f.median("trivial_ws")), "none; report", "")
-    growth = f.mem_after[0] - f.mem_before[0]
-    r("Private bytes after %d captures" % meta["captures"],
-      "%.0f KB after start, %.0f KB after (working set %.0f → %.0f KB)" % (
-          f.mem_before[0], f.mem_after[0], f.mem_before[1], f.mem_after[1]),
-      "itself after start", "%+.0f KB" % growth, "flat (within 256 KB)", verdict(growth <= 256))
+    growth = f.mem_after[0] - f.mem_warm[0]
+    r("Private bytes over %d captures" % meta["captures"],
+      "%.0f KB after start, %.0f KB after the first 2 captures, %.0f KB after %d (working set %.0f, %.0f, %.0f KB)"
+      % (f.mem_start[0], f.mem_warm[0], f.mem_after[0], meta["captures"], f.mem_start[1], f.mem_warm[1],
+         f.mem_after[1]),
+      "the raw floor: %.0f KB after start, %.0f KB after its captures" % (f.floor_mem_start[0], f.floor_mem_after[0]),
+      "%+.0f KB from the 2nd to the %dth capture; %+.0f KB from start" % (growth, meta["captures"],
+                                                                         f.mem_after[0] - f.mem_start[0]),
+      "flat (within 256 KB)", verdict(growth <= 256))
     rm = ratio(f, "moves_armed", "moves_unarmed")
     r("%d real mouse moves over a foreign window, hook armed" % meta["moves"], f.cell("moves_armed"),
       "not armed %s; a global hook that does nothing %s" % (f.cell("moves_unarmed"), f.cell("moves_nullhook")),
-      "%.2f x; the do-nothing hook %.2f x" % (rm, ratio(f, "moves_nullhook", "moves_unarmed")), "≤ 1.2 x",
+      "%.2f x; the do-nothing hook %.2f x (move messages received: %.0f not armed, %.0f do-nothing hook, "
+      "%.0f armed)" % (rm, ratio(f, "moves_nullhook", "moves_unarmed"), f.median("received_unarmed"),
+                       f.median("received_nullhook"), f.median("received_armed")), "≤ 1.2 x",
       verdict(rm <= 1.2))
     total = sum(sizes_pe32.values())
     dll = sizes_pe32["Vistrel.dll"]
@@ -307,6 +350,8 @@ def main():
     d = Driver(wine, a.bin, a.bench, work)
     try:
         d("floors")
+        time.sleep(2)
+        f.floor_mem_start = d("mem backdrop")
         for name, run in (("captures", lambda: phase_captures(d, f, a.runs, work)),
                           ("jpeg", lambda: phase_jpeg(d, f, a.runs, work)),
                           ("start-up", lambda: phase_startup(d, f, a.runs)),
@@ -336,6 +381,9 @@ def main():
         "This machine cannot execute 32-bit x86 code: the figures are those of the 64-bit build of the "
         "same sources under wine64, as the tests run it. The size row reports the shipped 32-bit binaries.",
         "",
+        "Runs that failed (a lost click, say) and were left out: %s." % (", ".join(
+            sorted(set("%s (%d)" % (c, d.failures.count(c)) for c in d.failures))) or "none"),
+        "",
         "Every Vistrel figure starts at a real input event (SendInput) and ends when the driver, polling "
         "about every millisecond, finds the file closed and whole. The raw floor is a plain Win32 program "
         "under Wine on the same display that does one BitBlt, one GetDIBits and one file write on a "
@@ -344,7 +392,7 @@ def main():
         "",
     ] + rows + ["", "## Steps", "",
                 "Where the time goes: the raw floor's own steps (the same calls the capture library makes), "
-                "and the output stage's steps.", ""] + steps + [""]
+                "and the output stage's steps.", ""] + steps + ["", "## Reading the figures", ""] + NOTES + [""]
     text = "\n".join(doc)
     with open(a.out, "w") as out:
         out.write(text)
