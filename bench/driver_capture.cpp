@@ -3,6 +3,7 @@
 #include "bench/bench_shared.h"
 #include "bench/driver_runs.h"
 #include <stdlib.h>
+#include <string.h>
 
 static const DWORD kDeadline = 30000;
 // For a file after its click: a lost click fails the run rather than stalling the suite.
@@ -138,10 +139,10 @@ static bool SettleMask(const BenchSetup& s) {
 
 // A left-button drag from one screen point to another over the mask.
 static bool Drag(POINT from, POINT to) {
-  if (!PlaceCursor(from)) return false;
+  if (!PlaceCursorSettled(from)) return false;
   MouseButton(MOUSEEVENTF_LEFTDOWN);
   POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
-  if (!PlaceCursor(middle) || !PlaceCursor(to)) return false;
+  if (!PlaceCursorSettled(middle) || !PlaceCursorSettled(to)) return false;
   MouseButton(MOUSEEVENTF_LEFTUP);
   return true;
 }
