@@ -19,10 +19,18 @@ static HWND CandidateFor(HWND window) {
   return last;
 }
 
+// A hook whose application has died takes nothing. The system removes a hook with
+// the thread that set it, but Wine keeps calling it in the programs that had already
+// loaded the library: each right-click there would be swallowed and captured for no one.
+static BOOL ApplicationGone(void) {
+  HWND main = glShared.glhMainWnd;
+  return main != NULL && !IsWindow(main);
+}
+
 static LRESULT OnRightButtonDown(int code, WPARAM wParam, LPARAM lParam) {
   TraceLog("WM_RBUTTONDOWN");
   HWND target = glShared.glhTargetWnd;
-  if (target == NULL || target == glShared.glhMainWnd || target == glShared.glhMaskWnd) {
+  if (target == NULL || target == glShared.glhMainWnd || target == glShared.glhMaskWnd || ApplicationGone()) {
     TraceLog("WM_RBUTTONDOWN:CallNextHookEx");
     return PassOn(code, wParam, lParam);
   }
