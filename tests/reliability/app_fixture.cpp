@@ -36,19 +36,29 @@ void RemoveFolder(const std::string& folder) {
 }
 
 int RunHostCommand(const std::string& commandLine) {
-  std::string line = "/bin/sh -c \"" + commandLine + "\"";
+  // Wine starts Unix programs but gives no handle to wait on: the command leaves its
+  // exit code in a file of its own, which is awaited.
+  static int serial = 0;
+  char name[64];
+  wsprintfA(name, "/tmp/vistrel_host_%lu_%d", GetCurrentProcessId(), ++serial);
+  std::string done = HostPathToWindows(name);
+  DeleteFileA(done.c_str());
+  std::string line = "/bin/sh -c \"" + commandLine + "; echo $? > " + name + "\"";
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof(si));
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi;
   if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) return -1;
   CloseHandle(pi.hThread);
-  Process process;
-  process.handle = pi.hProcess;
-  DWORD code = (DWORD)-1;
-  if (!WaitForExit(process, Timeout, &code)) code = (DWORD)-2;
-  Kill(process);
-  return (int)code;
+  CloseHandle(pi.hProcess);
+  std::string code;
+  if (!WaitUntil([&] {
+        code = ReadFileText(done.c_str());
+        return code.find('\n') != std::string::npos;
+      }, Timeout))
+    return -2;
+  DeleteFileA(done.c_str());
+  return atoi(code.c_str());
 }
 
 std::string HostPathToWindows(const std::string& unixPath) {
@@ -70,10 +80,11 @@ void MouseEvent(DWORD flag) {
 // One mouse input at the screen point p with the flags (a move is always part of it).
 // The system maps 0..65535 onto the screen as (d * size) >> 16: the smallest d
 // that maps onto the pixel is the one that does not round to its left neighbour.
-static void MouseInputAt(POINT p, DWORD flags) {
+void MouseInputAt(POINT p, DWORD flags, DWORD data) {
   INPUT input;
   ZeroMemory(&input, sizeof(input));
   input.type = INPUT_MOUSE;
+  input.mi.mouseData = data;
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   input.mi.dx = (p.x * 65536 + w - 1) / w;
   input.mi.dy = (p.y * 65536 + h - 1) / h;
@@ -150,6 +161,7 @@ void AppFixture::SetUp() {
     savedProfile[i] = value;
   }
   profileSaved = true;
+  targets.reserve(32);  // tests keep references to the targets they start
   appDir = BinDir();
   libPath = appDir + "Vistrel.dll";
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -250,6 +262,15 @@ bool AppFixture::Answers(HWND window) {
   return false;
 }
 
+LRESULT AppFixture::TargetSaw(const Target& t, UINT message) {
+  DWORD_PTR count = (DWORD_PTR)-1;
+  if (!SendMessageTimeoutA(t.window, WM_APP_COUNT, message, 0, SMTO_ABORTIFHUNG, AnswerTime, &count)) {
+    tally.hangs++;
+    return -1;
+  }
+  return (LRESULT)count;
+}
+
 bool AppFixture::Alive(const Process& process) {
   if (process.handle != NULL && WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT) return true;
   tally.crashes++;
@@ -325,7 +346,9 @@ bool AppFixture::TakeOneOutput(BmpFile* bmp, std::string* name) {
   for (const std::string& f : fresh) seenOutput.insert(f);
   if (!whole || fresh.size() != 1) {
     tally.badFiles++;
-    ADD_FAILURE() << "expected one new output file equal to the temporary file, found " << fresh.size();
+    ADD_FAILURE() << "expected one new output file equal to the temporary file, found " << fresh.size()
+                  << (fresh.empty() ? "" : " (" + fresh[0] + ")") << "; output folder "
+                  << (FileExists(outDir) ? "there" : "missing") << ", temporary file of " << temp.size() << " bytes";
     return false;
   }
   if (name) *name = fresh[0];
@@ -351,4 +374,84 @@ bool AppFixture::CaptureTaken(HWND takerWindow) {
 bool AppFixture::Arm(UINT command, CaptureMode mode) {
   if (!Command(command)) return false;
   return rec->glCaptureMode == mode && rec->glCaptured == 0 && rec->glhHook != NULL;
+}
+
+bool AppFixture::IsControlPicture(const BmpFile& bmp, int k) {
+  const RECT& r = TargetSwatchRects[k];
+  int w = r.right - r.left, h = r.bottom - r.top;
+  return bmp.ok && bmp.width == w && bmp.height == h && bmp.Pixel(0, 0) == TargetSwatchColours[k] &&
+         bmp.Pixel(w - 1, h - 1) == TargetSwatchColours[k] && bmp.Pixel(w / 2, h / 2) == TargetSwatchColours[k];
+}
+
+bool AppFixture::IsWindowPicture(const BmpFile& bmp, const Target& t) {
+  RECT window = WindowRect(t.window);
+  POINT client = ClientPoint(t, 0, 0);
+  int dx = client.x - window.left, dy = client.y - window.top;
+  return bmp.ok && bmp.width == window.right - window.left && bmp.height == window.bottom - window.top &&
+         bmp.Pixel(dx + 5, dy + 5) == TargetClientColour && bmp.Pixel(dx + 30, dy + 30) == TargetSwatchColours[0] &&
+         bmp.Pixel(dx + 270, dy + 90) == TargetSwatchColours[1] &&
+         bmp.Pixel(dx + 270, dy + 220) == TargetSwatchColours[2];
+}
+
+bool AppFixture::CaptureControl(const Target& t, int k) {
+  if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return false;
+  POINT at = SwatchCentre(t, k);
+  if (!MoveOnto(at, SwatchScreenRect(t, k))) {
+    ADD_FAILURE() << "the mask did not come over control " << k;
+    return false;
+  }
+  RightClickAt(at);
+  BmpFile bmp;
+  if (!TakeOneOutput(&bmp)) return false;
+  if (IsControlPicture(bmp, k)) return true;
+  tally.badFiles++;
+  ADD_FAILURE() << "the file is not control " << k;
+  return false;
+}
+
+bool AppFixture::CaptureWindow(const Target& t) {
+  if (!Arm(IDM_WINDOWCOPY, WindowCopy)) return false;
+  POINT at = ClientPoint(t, 300, 250);
+  if (!MoveOnto(at, WindowRect(t.window))) {
+    ADD_FAILURE() << "the mask did not come over the window";
+    return false;
+  }
+  RightClickAt(at);
+  BmpFile bmp;
+  if (!TakeOneOutput(&bmp)) return false;
+  if (IsWindowPicture(bmp, t)) return true;
+  tally.badFiles++;
+  ADD_FAILURE() << "the file is not the window";
+  return false;
+}
+
+bool AppFixture::CaptureRect(const Target& t) {
+  if (!Arm(IDM_RECTCOPY, RectCopy)) return false;
+  if (!WaitUntil([&] { return MaskCoversScreen(); }, Timeout)) {
+    ADD_FAILURE() << "the mask did not cover the screen";
+    return false;
+  }
+  POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);
+  DragOnScreen(a, b, main);
+  RightClickAt(b);
+  BmpFile bmp;
+  if (!TakeOneOutput(&bmp)) return false;
+  // The drag may end a step short (see DragOnScreen); its start is certain.
+  bool ok = bmp.ok && bmp.width > 100 && bmp.width <= 140 && bmp.height > 70 && bmp.height <= 100 &&
+            bmp.Pixel(0, 0) == TargetClientColour && bmp.Pixel(12, 12) == TargetSwatchColours[0];
+  if (ok) return true;
+  tally.badFiles++;
+  ADD_FAILURE() << "the file is not the rectangle";
+  return false;
+}
+
+bool AppFixture::NoNewOutput() {
+  if (!OutputStageDone()) return false;
+  std::vector<std::string> fresh = NewOutputFiles();
+  for (const std::string& f : fresh) seenOutput.insert(f);
+  if (fresh.empty()) return true;
+  tally.badFiles += (long)fresh.size();
+  ADD_FAILURE() << "an output file came: " << fresh[0] << ", "
+                << ReadFileText((outDir + "\\" + fresh[0]).c_str()).size() << " bytes";
+  return false;
 }

@@ -81,6 +81,8 @@ class AppFixture : public ::testing::Test {
   bool Command(UINT id);
   // Whether the process answers a message in time (counts a hang when not).
   bool Answers(HWND window);
+  // How often t's windows received the mouse message (-1, and a hang, when it does not answer).
+  LRESULT TargetSaw(const Target& t, UINT message);
   // Whether the process still runs (counts a crash when not).
   bool Alive(const Process& process);
 
@@ -109,6 +111,19 @@ class AppFixture : public ::testing::Test {
 
   // Arms a capture (a command), waits until the library is armed in that mode.
   bool Arm(UINT command, CaptureMode mode);
+
+  // Whole captures with real input, each expecting one new output file, checked:
+  // control k of t in ControlCopy, the whole window of t in WindowCopy, and a
+  // 140 x 100 rectangle of t's client area (from (10, 10)) in RectCopy.
+  bool CaptureControl(const Target& t, int k);
+  bool CaptureWindow(const Target& t);
+  bool CaptureRect(const Target& t);
+  // Whether bmp is control k, or the whole window, of t.
+  bool IsControlPicture(const BmpFile& bmp, int k);
+  bool IsWindowPicture(const BmpFile& bmp, const Target& t);
+  // After a capture that must not give a file: waits for the output stage and
+  // checks that no new output file came (counts a bad file when one did).
+  bool NoNewOutput();
 };
 
 // A rectangle of the screen as 0x00BBGGRR values, top row first.
@@ -131,6 +146,9 @@ ScreenShot GrabScreen(RECT area);
 void DragOnScreen(POINT a, POINT b, HWND owner, int steps = 8);
 // Two round trips to the thread of window: the input sent before has been read.
 void SyncInput(HWND window);
+// One mouse input at the screen point p: a move there, with the flags (buttons,
+// wheel) and their data (wheel distance, X button) in the same input.
+void MouseInputAt(POINT p, DWORD flags, DWORD data = 0);
 // A button press and release (flags) at the screen point p, each with the position.
 void ClickAt(POINT p, DWORD downFlag, DWORD upFlag);
 inline void RightClickAt(POINT p) { ClickAt(p, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }

@@ -1,0 +1,448 @@
+// Faults around a capture: the target goes away between hover and click, the
+// application dies while armed, another program holds the temporary file or the
+// clipboard, the output folder turns read-only or disappears, the disk is full.
+// Each time the application keeps running, the next capture works, and no output
+// file holds a wrong or partial picture.
+#include <stdlib.h>
+#include "tests/reliability/app_fixture.h"
+#include "tests/support/file_text.h"
+
+// A Unix folder named by the build (a mount the tests' fixtures made), as a Windows path.
+static std::string MountFolder(const char* variable) {
+  const char* unixPath = getenv(variable);
+  return unixPath ? HostPathToWindows(unixPath) : "";
+}
+
+class FaultTest : public AppFixture {
+ protected:
+  Trial Row(const std::string& tried, long times, const std::string& checked, const std::string& figures) {
+    Trial t;
+    t.area = "Fault";
+    t.tried = tried;
+    t.times = times;
+    t.checked = checked;
+    t.figures = figures;
+    t.crashes = tally.crashes;
+    t.hangs = tally.hangs;
+    t.leaks = tally.leaks;
+    t.badFiles = tally.badFiles;
+    return t;
+  }
+};
+
+// The target is closed, or killed, while the mask lies over it; the right-click then
+// falls on the program below (a second Target.exe). Either the hook still holds the
+// dead window and nothing is written, or it has moved on to the window below and
+// that window is captured whole: never a picture of the dead one, never a partial one.
+TEST_F(FaultTest, TargetGoneBetweenHoverAndClick) {
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  Target& below = StartTarget(30, 30, 900, 700);
+  ASSERT_FALSE(HasFailure());
+  std::string seen;
+  int runs = 0, nothing = 0, below_taken = 0;
+  const struct {
+    UINT command;
+    CaptureMode mode;
+    bool kill;
+    const char* name;
+  } cases[] = {{IDM_WINDOWCOPY, WindowCopy, false, "WindowCopy, closed"},
+               {IDM_WINDOWCOPY, WindowCopy, true, "WindowCopy, killed"},
+               {IDM_CONTROLCOPY, ControlCopy, false, "ControlCopy, closed"},
+               {IDM_CONTROLCOPY, ControlCopy, true, "ControlCopy, killed"}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Target gone = StartTarget(400, 350, 400, 300);
+    targets.pop_back();  // ends here, not in TearDown
+    ASSERT_TRUE(gone.window != NULL);
+    ASSERT_TRUE(Arm(c.command, c.mode));
+    POINT at = SwatchCentre(gone, 0);
+    RECT over = c.mode == WindowCopy ? WindowRect(gone.window) : SwatchScreenRect(gone, 0);
+    ASSERT_TRUE(MoveOnto(at, over));
+    if (c.kill) {
+      TerminateProcess(gone.process.handle, 9);
+    } else {
+      PostMessageA(gone.window, WM_CLOSE, 0, 0);
+    }
+    DWORD code = 0;
+    ASSERT_TRUE(WaitForExit(gone.process, Timeout, &code));
+    Kill(gone.process);
+    RightClickAt(at);
+    // The press lands on the program below, whose hook call takes the capture.
+    EXPECT_TRUE(CaptureTaken(below.window));
+    EXPECT_TRUE(OutputStageDone());
+    std::vector<std::string> fresh = NewOutputFiles();
+    for (const std::string& f : fresh) seenOutput.insert(f);
+    if (fresh.empty()) {
+      nothing++;
+      EXPECT_FALSE(FileExists(tempPath)) << "a temporary file was left for a window that is gone";
+    } else {
+      BmpFile bmp = ReadBmpFile((outDir + "\\" + fresh[0]).c_str());
+      bool whole = fresh.size() == 1 && IsWindowPicture(bmp, below);
+      if (!whole) tally.badFiles++;
+      EXPECT_TRUE(whole) << "the file is not the window below";
+      below_taken++;
+    }
+    EXPECT_TRUE(Alive(below.process));
+    EXPECT_TRUE(Alive(app));
+    EXPECT_TRUE(Answers(main));
+    // The next capture works.
+    EXPECT_TRUE(CaptureControl(below, runs % 3));
+    runs++;
+  }
+  RecordTrial(Row("The target window is closed (WM_CLOSE) or its program killed while the mask lies over it, "
+                  "then the right-click; WindowCopy and ControlCopy",
+                  runs,
+                  "the application and the program below run on and answer; no file, or exactly the window "
+                  "below, whole; the next capture of a control is right",
+                  std::to_string(nothing) + " times nothing written, " + std::to_string(below_taken) +
+                      " times the window below captured whole; " + std::to_string(runs) + " next captures right"));
+}
+
+// The application is killed while armed, and started again: the hook died with it,
+// the targets run on and get their own clicks, and the new run captures as usual
+// (the stale shared record is not used).
+TEST_F(FaultTest, ApplicationKilledWhileArmedAndStartedAgain) {
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  int restarts = 0, clicksThrough = 0, nextCaptures = 0;
+  const struct {
+    UINT command;
+    CaptureMode mode;
+  } cases[] = {{IDM_WINDOWCOPY, WindowCopy}, {IDM_RECTCOPY, RectCopy}, {IDM_DRAWCOPY, DrawCopy}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    ASSERT_TRUE(Arm(c.command, c.mode));
+    if (c.mode == WindowCopy) {
+      ASSERT_TRUE(MoveOnto(SwatchCentre(t, 2), WindowRect(t.window)));  // the target maps the library
+    } else {
+      ASSERT_TRUE(WaitUntil([&] { return MaskCoversScreen(); }, Timeout));
+      POINT p = ClientPoint(t, 50, 50);
+      MoveMouseTo(p.x, p.y);
+      MouseEvent(MOUSEEVENTF_LEFTDOWN);  // killed in the middle of a drag
+      SyncInput(main);
+    }
+    TerminateProcess(app.handle, 9);
+    DWORD code = 0;
+    ASSERT_TRUE(WaitForExit(app, Timeout, &code));
+    Kill(app);
+    main = NULL;
+    MouseEvent(MOUSEEVENTF_LEFTUP);
+
+    // The target gets its own right-click now, and nothing is captured.
+    EXPECT_TRUE(Alive(t.process));
+    std::string temp = ReadFileText(tempPath.c_str());
+    LRESULT presses = TargetSaw(t, WM_RBUTTONDOWN);
+    RightClickAt(SwatchCentre(t, 1));
+    bool through = WaitUntil([&] { return TargetSaw(t, WM_RBUTTONDOWN) == presses + 1; }, Timeout);
+    clicksThrough += through;
+    EXPECT_TRUE(through);
+    EXPECT_EQ(rec->glCaptured, 0);
+    EXPECT_EQ(ReadFileText(tempPath.c_str()), temp);
+
+    StartApp();
+    ASSERT_FALSE(HasFatalFailure());
+    restarts++;
+    bool ok = CaptureControl(t, 0);
+    ok = CaptureRect(t) && ok;
+    nextCaptures += ok;
+    EXPECT_TRUE(Alive(t.process));
+  }
+  RecordTrial(Row("The application is killed while armed (WindowCopy with the mask over a target, RectCopy and "
+                  "DrawCopy in the middle of a drag) and started again",
+                  restarts,
+                  "the target runs on and receives its own right-click, nothing is captured; after the restart a "
+                  "ControlCopy and a RectCopy capture are right",
+                  std::to_string(clicksThrough) + " right-clicks reached the target; " +
+                      std::to_string(nextCaptures) + " of " + std::to_string(restarts) +
+                      " restarts captured right"));
+}
+
+// Another program holds the temporary file open, as a viewer would (reading, others
+// may read) or exclusively: the library cannot write it, nor remove the earlier
+// picture, and the application must not output that earlier picture as the new one.
+TEST_F(FaultTest, TemporaryFileHeldOpenGivesNoStalePicture) {
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  ASSERT_TRUE(CaptureControl(t, 0));
+  std::string earlier = ReadFileText(tempPath.c_str());
+  int held = 0, refused = 0;
+  const DWORD shares[] = {FILE_SHARE_READ, 0};
+  for (DWORD share : shares) {
+    HANDLE holder = CreateFileA(tempPath.c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(Arm(IDM_CONTROLCOPY, ControlCopy));
+    POINT at = SwatchCentre(t, 1);
+    ASSERT_TRUE(MoveOnto(at, SwatchScreenRect(t, 1)));
+    RightClickAt(at);
+    EXPECT_TRUE(CaptureTaken(t.window));
+    refused += NoNewOutput();
+    held++;
+    CloseHandle(holder);
+    EXPECT_EQ(ReadFileText(tempPath.c_str()), earlier);
+    EXPECT_TRUE(CaptureControl(t, 2));
+    earlier = ReadFileText(tempPath.c_str());
+  }
+
+  EXPECT_TRUE(Alive(app));
+  RecordTrial(Row("Another program holds the temporary file open during a capture, shared for reading and "
+                  "exclusively",
+                  held,
+                  "no output file for the failed capture (the earlier picture is not output again); the next "
+                  "capture is right",
+                  std::to_string(refused) + " of " + std::to_string(held) + " failed captures gave no file"));
+}
+
+// The same with a picture of an earlier run, held open from before the application
+// started: the first capture of the new run fails, and that picture is not its output.
+TEST_F(FaultTest, TemporaryFileOfAnEarlierRunHeldOpen) {
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(CaptureControl(t, 0));
+  ExitApp();
+  HANDLE holder = CreateFileA(tempPath.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(Arm(IDM_CONTROLCOPY, ControlCopy));
+  POINT at = SwatchCentre(t, 1);
+  ASSERT_TRUE(MoveOnto(at, SwatchScreenRect(t, 1)));
+  RightClickAt(at);
+  EXPECT_TRUE(CaptureTaken(t.window));
+  bool refused = NoNewOutput();
+  CloseHandle(holder);
+  bool next = CaptureControl(t, 1);
+  EXPECT_TRUE(Alive(app));
+  RecordTrial(Row("A picture of an earlier run is held open from before the application starts; the first capture "
+                  "of the run cannot write the temporary file",
+                  1, "no output file for that capture; the next capture is right",
+                  std::string(refused ? "no file" : "the earlier run's picture was output as the new capture") +
+                      "; next capture " + (next ? "right" : "wrong")));
+}
+
+// Another program holds the clipboard open: the file is still written and output,
+// nothing waits for the clipboard, and once it is free the capture lands there too.
+TEST_F(FaultTest, ClipboardHeldOpenStillWritesTheFile) {
+  SetProfile("Clipboard", "True");
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_EQ(rec->glCopyToClipboard, 1);
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  HWND owner = CreateWindowExA(0, "STATIC", "clipboard holder", 0, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 5);
+  memcpy(GlobalLock(text), "held", 5);
+  GlobalUnlock(text);
+  SetClipboardData(CF_TEXT, text);
+  int captures = 0;
+  captures += CaptureControl(t, 0);  // in the target's process
+  captures += CaptureRect(t);        // in the application's process
+  captures += CaptureWindow(t);
+  // Still ours, still our text.
+  EXPECT_EQ(GetOpenClipboardWindow(), owner);
+  HANDLE data = GetClipboardData(CF_TEXT);
+  EXPECT_TRUE(data != NULL && strcmp((const char*)GlobalLock(data), "held") == 0);
+  if (data) GlobalUnlock(data);
+  CloseClipboard();
+
+  // Free again: the next capture is on the clipboard as the control's bitmap.
+  bool onClipboard = false;
+  if (CaptureControl(t, 1)) {
+    captures++;
+    ASSERT_TRUE(WaitUntil([&] { return OpenClipboard(owner) != 0; }, Timeout));
+    HBITMAP bitmap = (HBITMAP)GetClipboardData(CF_BITMAP);
+    BITMAP info;
+    ZeroMemory(&info, sizeof(info));
+    if (bitmap) GetObjectA(bitmap, sizeof(info), &info);
+    const RECT& r = TargetSwatchRects[1];
+    onClipboard = info.bmWidth == r.right - r.left && info.bmHeight == r.bottom - r.top;
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  EXPECT_TRUE(onClipboard);
+  DestroyWindow(owner);
+  EXPECT_TRUE(Alive(app));
+  EXPECT_TRUE(Alive(t.process));
+  RecordTrial(Row("Another program holds the clipboard open while captures run with the clipboard switch on "
+                  "(ControlCopy and WindowCopy in the target, RectCopy in the application)",
+                  3,
+                  "each file is written and output whole without waiting; the holder keeps its clipboard; once it "
+                  "lets go, the next capture is on the clipboard",
+                  std::to_string(captures) + " of 4 captures right; next capture " +
+                      (onClipboard ? "on the clipboard" : "not on the clipboard")));
+}
+
+// The output folder turns read-only, and later disappears: those captures give no
+// file and no partial one, and the application goes on.
+TEST_F(FaultTest, OutputFolderReadOnlyOrGone) {
+  std::string mount = MountFolder("VISTREL_SCRATCHFS");
+  ASSERT_FALSE(mount.empty()) << "VISTREL_SCRATCHFS names the scratch filesystem";
+  std::string script = getenv("VISTREL_SCRATCHFS_SCRIPT") ? getenv("VISTREL_SCRATCHFS_SCRIPT") : "";
+  std::string unixMount = getenv("VISTREL_SCRATCHFS");
+  outDir = mount + "\\out";
+  CreateDirectoryA(outDir.c_str(), NULL);
+  ASSERT_TRUE(FileExists(outDir));
+  UsualProfile();
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  int right = CaptureControl(t, 0);
+
+  ASSERT_EQ(RunHostCommand(script + " ro " + unixMount), 0);
+  ASSERT_EQ(CreateDirectoryA((outDir + "\\probe").c_str(), NULL), FALSE) << "the folder is not read-only";
+  std::vector<std::string> before = FilesIn(outDir);
+  ASSERT_TRUE(Arm(IDM_CONTROLCOPY, ControlCopy));
+  POINT at = SwatchCentre(t, 1);
+  ASSERT_TRUE(MoveOnto(at, SwatchScreenRect(t, 1)));
+  RightClickAt(at);
+  EXPECT_TRUE(CaptureTaken(t.window));
+  bool readOnlyQuiet = NoNewOutput() && FilesIn(outDir) == before;
+  ASSERT_EQ(RunHostCommand(script + " rw " + unixMount), 0);
+  right += CaptureControl(t, 2);
+
+  for (const std::string& f : FilesIn(outDir)) DeleteFileA((outDir + "\\" + f).c_str());
+  ASSERT_TRUE(RemoveDirectoryA(outDir.c_str()));
+  ASSERT_TRUE(Arm(IDM_WINDOWCOPY, WindowCopy));
+  at = ClientPoint(t, 300, 250);
+  ASSERT_TRUE(MoveOnto(at, WindowRect(t.window)));
+  RightClickAt(at);
+  EXPECT_TRUE(CaptureTaken(t.window));
+  bool goneQuiet = NoNewOutput() && !FileExists(outDir);
+  ASSERT_TRUE(CreateDirectoryA(outDir.c_str(), NULL));
+  seenOutput.clear();
+  right += CaptureControl(t, 0);
+  EXPECT_TRUE(readOnlyQuiet);
+  EXPECT_TRUE(goneQuiet);
+  EXPECT_EQ(right, 3);
+  EXPECT_TRUE(Alive(app));
+  RecordTrial(Row("The output folder is remounted read-only during a run, then made writable; later it is removed "
+                  "and made again",
+                  2,
+                  "no output file, nothing partial, no folder made for the captures that cannot land; the capture "
+                  "after each is right",
+                  std::string("read-only: ") + (readOnlyQuiet ? "no file" : "a file came") + "; gone: " +
+                      (goneQuiet ? "no file, no folder" : "something was written") + "; " + std::to_string(right) +
+                      " of 3 other captures right"));
+  RemoveFolder(outDir);
+}
+
+// Writes size bytes of filler, to leave a disk almost full.
+static bool Fill(const std::string& path, size_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::string filler(4096, 'f');
+  DWORD done = 0;
+  for (size_t at = 0; at < size; at += filler.size())
+    if (!WriteFile(file, filler.data(), (DWORD)std::min(filler.size(), size - at), &done, NULL)) break;
+  CloseHandle(file);
+  return true;
+}
+
+// The disk of the output folder (a 256 KB filesystem) is full: the copy of a larger
+// picture, and the JPEG conversion when the disk is nearly full, leave no file;
+// the temporary file of a RectCopy capture on a full disk likewise. Each time the
+// next capture that fits is whole.
+TEST_F(FaultTest, FullDiskLeavesNoPartialFile) {
+  std::string mount = MountFolder("VISTREL_SMALLFS");
+  ASSERT_FALSE(mount.empty()) << "VISTREL_SMALLFS names the small filesystem";
+  outDir = mount + "\\full_out";
+  CreateDirectoryA(outDir.c_str(), NULL);
+  for (const std::string& f : FilesIn(outDir)) DeleteFileA((outDir + "\\" + f).c_str());
+  UsualProfile();
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  int tried = 0, clean = 0, right = 0;
+
+  // A window picture (480054 bytes) does not fit.
+  ASSERT_TRUE(Arm(IDM_WINDOWCOPY, WindowCopy));
+  POINT at = ClientPoint(t, 300, 250);
+  ASSERT_TRUE(MoveOnto(at, WindowRect(t.window)));
+  RightClickAt(at);
+  EXPECT_TRUE(CaptureTaken(t.window));
+  tried++;
+  clean += NoNewOutput();
+  right += CaptureControl(t, 0);  // 38454 bytes fit
+  ExitApp();
+
+  // JPEG on a nearly full disk.
+  for (const std::string& f : FilesIn(outDir)) DeleteFileA((outDir + "\\" + f).c_str());
+  std::string filler = outDir + "\\filler";
+  ULARGE_INTEGER freeBytes;
+  ASSERT_TRUE(GetDiskFreeSpaceExA((outDir + "\\").c_str(), &freeBytes, NULL, NULL));
+  ASSERT_TRUE(Fill(filler, (size_t)freeBytes.QuadPart > 2048 ? (size_t)freeBytes.QuadPart - 2048 : 0));
+  SetProfile("FileFormat", "JPG");
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  seenOutput.insert("filler");
+  ASSERT_TRUE(Arm(IDM_WINDOWCOPY, WindowCopy));
+  ASSERT_TRUE(MoveOnto(at, WindowRect(t.window)));
+  RightClickAt(at);
+  EXPECT_TRUE(CaptureTaken(t.window));
+  tried++;
+  clean += NoNewOutput();
+  DeleteFileA(filler.c_str());
+  ASSERT_TRUE(Arm(IDM_WINDOWCOPY, WindowCopy));
+  ASSERT_TRUE(MoveOnto(at, WindowRect(t.window)));
+  RightClickAt(at);
+  std::vector<std::string> fresh;
+  bool jpeg = WaitUntil([&] {
+    fresh = NewOutputFiles();
+    if (fresh.size() != 1) return false;
+    std::string bytes = ReadFileText((outDir + "\\" + fresh[0]).c_str());
+    return bytes.size() > 4 && bytes.compare(0, 2, "\xFF\xD8") == 0 && bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") == 0;
+  }, Timeout);
+  for (const std::string& f : fresh) seenOutput.insert(f);
+  right += jpeg;
+  EXPECT_TRUE(jpeg) << "no whole JPEG after the disk had room again";
+  ExitApp();
+
+  // The application's own temporary file (RectCopy) on a full disk.
+  std::string tempDir = mount + "\\tmp\\";
+  CreateDirectoryA(tempDir.c_str(), NULL);
+  SetProfile("FileFormat", "BMP");
+  ASSERT_TRUE(GetDiskFreeSpaceExA(tempDir.c_str(), &freeBytes, NULL, NULL));
+  ASSERT_TRUE(Fill(filler, (size_t)freeBytes.QuadPart > 20000 ? (size_t)freeBytes.QuadPart - 20000 : 0));
+  std::string defaultTemp = tempPath;
+  tempPath = tempDir + "CaptureTemp.bmp";
+  StartApp(tempDir);
+  ASSERT_FALSE(HasFatalFailure());
+  ASSERT_TRUE(Arm(IDM_RECTCOPY, RectCopy));
+  ASSERT_TRUE(WaitUntil([&] { return MaskCoversScreen(); }, Timeout));
+  POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);
+  DragOnScreen(a, b, main);
+  RightClickAt(b);
+  EXPECT_TRUE(CaptureTaken(main));
+  tried++;
+  bool noTemp = !FileExists(tempPath);
+  clean += NoNewOutput() && noTemp;
+  EXPECT_TRUE(noTemp) << "a short temporary file was left";
+  DeleteFileA(filler.c_str());
+  right += CaptureRect(t);
+  EXPECT_TRUE(Alive(app));
+  ExitApp();
+  DeleteFileA(tempPath.c_str());
+  RemoveDirectoryA(tempDir.c_str());
+  tempPath = defaultTemp;
+
+  EXPECT_EQ(clean, tried);
+  EXPECT_EQ(right, 3);
+  RecordTrial(Row("The disk is full (a 256 KB filesystem): a BMP copy larger than the disk, a JPEG conversion with "
+                  "2 KB free, a RectCopy temporary file with 20 KB free",
+                  tried,
+                  "no output file and no partial file (temporary or output) for the capture that does not fit; "
+                  "the next capture that fits is whole",
+                  std::to_string(clean) + " of " + std::to_string(tried) + " left nothing behind; " +
+                      std::to_string(right) + " of 3 next captures whole"));
+  RemoveFolder(outDir);
+}
