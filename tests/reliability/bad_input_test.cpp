@@ -203,3 +203,95 @@ TEST_F(HookInputTest, EveryMouseMessagePassesButTheCapturingPress) {
                       (wrong.empty() ? "" : " (off: " + wrong + ")") + "; " + std::to_string(files) +
                       " capture files"));
 }
+
+// ---------------------------------------------------------------------------
+// A Vistrel.dll and an Encoder.dll planted in the working folder are never loaded:
+// not when the program's own folder has its libraries, and not when it lacks one
+// (then the program ends with 0, as it does without the library).
+
+struct PlantingCase {
+  const char* name;
+  bool withLibrary, withEncoder;
+};
+
+// The file the module of that name was loaded from in the process, or "".
+static std::string ModulePath(DWORD pid, const char* moduleName);
+
+TEST_F(BadInputTest, LibrariesPlantedInTheWorkingFolderAreNeverLoaded) {
+  std::string planted = MakeTempDir("planted");
+  for (const char* name : {"Vistrel.dll", "Encoder.dll"}) {
+    ASSERT_TRUE(CopyBinary(BinDir() + "rogue\\Rogue.dll", planted, name));
+    DeleteFileA((planted + name + ".loaded").c_str());
+  }
+  const PlantingCase cases[] = {{"both libraries beside the program", true, true},
+                                {"no Encoder.dll beside the program", true, false},
+                                {"no Vistrel.dll beside the program", false, true}};
+  int runs = 0, clean = 0;
+  std::string seen;
+  for (const PlantingCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    runs++;
+    std::string own = MakeTempDir((std::string("own") + std::to_string(runs)).c_str());
+    ASSERT_TRUE(CopyBinary(BinDir() + "Vistrel.exe", own));
+    if (c.withLibrary) {
+      ASSERT_TRUE(CopyBinary(BinDir() + "Vistrel.dll", own));
+    }
+    if (c.withEncoder) {
+      ASSERT_TRUE(CopyBinary(BinDir() + "Encoder.dll", own));
+    }
+    // Started from the planted folder as its working folder.
+    Process p = Launch(own + "Vistrel.exe", "", planted);
+    ASSERT_TRUE(p.handle != NULL);
+    bool ok;
+    if (c.withLibrary && c.withEncoder) {
+      HWND window = WaitForWindow("VISTREL", "Vistrel", p.pid, Timeout);
+      EXPECT_TRUE(window != NULL);
+      std::string library = ModulePath(p.pid, "Vistrel.dll"), encoder = ModulePath(p.pid, "Encoder.dll");
+      EXPECT_EQ(library, own + "Vistrel.dll");
+      EXPECT_EQ(encoder, own + "Encoder.dll");
+      ok = window != NULL && library == own + "Vistrel.dll" && encoder == own + "Encoder.dll";
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      DWORD code = 1;
+      EXPECT_TRUE(WaitForExit(p, Timeout, &code));
+      EXPECT_EQ(code, 0u);
+    } else {
+      DWORD code = 1;
+      bool ended = WaitForExit(p, Timeout, &code);
+      EXPECT_TRUE(ended);
+      EXPECT_EQ(code, 0u);
+      ok = ended && code == 0;
+    }
+    Kill(p);
+    for (const char* name : {"Vistrel.dll", "Encoder.dll"}) {
+      bool loaded = FileExists(planted + name + ".loaded");
+      EXPECT_FALSE(loaded) << "the planted " << name << " was loaded";
+      if (loaded) seen += std::string(seen.empty() ? "" : ", ") + "planted " + name + " loaded (" + c.name + ")";
+      ok = ok && !loaded;
+      DeleteFileA((planted + name + ".loaded").c_str());
+    }
+    clean += ok;
+    RemoveFolder(own.substr(0, own.size() - 1));
+  }
+  RemoveFolder(planted.substr(0, planted.size() - 1));
+  RecordTrial(Row("Vistrel.exe started with a working folder that holds a planted Vistrel.dll and Encoder.dll: "
+                  "with both libraries beside the program, without Encoder.dll, without Vistrel.dll",
+                  runs,
+                  "no planted library is ever loaded; with its own libraries the program runs from them, without "
+                  "one it ends with code 0",
+                  std::to_string(clean) + " of " + std::to_string(runs) + " starts loaded nothing planted" +
+                      (seen.empty() ? "" : " (" + seen + ")")));
+}
+
+#include <tlhelp32.h>
+
+static std::string ModulePath(DWORD pid, const char* moduleName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snapshot == INVALID_HANDLE_VALUE) return "";
+  MODULEENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  std::string path;
+  for (BOOL more = Module32First(snapshot, &entry); more && path.empty(); more = Module32Next(snapshot, &entry))
+    if (lstrcmpiA(entry.szModule, moduleName) == 0) path = entry.szExePath;
+  CloseHandle(snapshot);
+  return path;
+}
