@@ -12,6 +12,7 @@
 //   mem app|trivial|backdrop    private KB, working set KB
 //   capture rect|draw|window bmp|jpg   ms to the temporary file, ms to the output file, width, height
 //   arm_window                  WindowCopy armed over the 800 x 600 window
+//   hide_mask                   hides the mask, leaving the hook armed (to tell the two apart)
 //   null_hook on|off            a global mouse hook that does nothing, for comparison
 //   moves N                     ms for N mouse moves delivered one by one, move messages received
 //   keep NAME                   copies the temporary file into WORK_DIR as NAME
@@ -63,6 +64,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
     return ok;
   }
   if (strcmp(verb, "arm_window") == 0) return ArmOverWindow(s);
+  if (strcmp(verb, "hide_mask") == 0) return s.shared && ShowWindow(s.shared->glhMaskWnd, SW_HIDE) >= 0;
   if (strcmp(verb, "null_hook") == 0) return SetNullHook(s, strcmp(arg, "on") == 0);
   if (strcmp(verb, "moves") == 0) return *count = 2, RunMoves(s, atoi(arg), &f[0], &f[1]);
   if (strcmp(verb, "keep") == 0) return CopyFileA(s.tempPath.c_str(), (s.workDir + arg).c_str(), FALSE) ? 1 : 0;
