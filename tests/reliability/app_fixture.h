@@ -59,6 +59,7 @@ class AppFixture : public ::testing::Test {
   std::string tempPath;  // "CaptureTemp.bmp" in the temporary folder of every program here
   std::vector<Target> targets;
   std::set<std::string> seenOutput;  // output files already accounted for
+  bool expectShown = true;           // false: the main window may hide itself at start
   Tally tally;
 
   void SetUp() override;

@@ -295,3 +295,399 @@ static std::string ModulePath(DWORD pid, const char* moduleName) {
   CloseHandle(snapshot);
   return path;
 }
+
+// ---------------------------------------------------------------------------
+// Profile values of every odd kind: what LoadConfig makes of them (the clipboard
+// switch, the output format and folder, seen through a real capture) and what the
+// settings dialog shows; cancelling the dialog changes nothing, however long the
+// value; saving an unusable folder stores "c:\".
+
+static const int IDC_FORMAT_BMP = 1001, IDC_FORMAT_JPG = 1002, IDC_CLIPBOARD = 1003, IDC_SAVEPATH = 1004,
+                 IDC_AUTOMINIMIZE = 1010;
+
+// A folder under base whose path is exactly length characters (made, with its parents).
+static std::string FolderOfLength(const std::string& base, size_t length) {
+  std::string folder = base;
+  while (folder.size() < length) {
+    size_t room = length - folder.size() - 1;
+    folder += "\\" + std::string(room > 25 ? 20 : room, 'd');
+    CreateDirectoryA(folder.c_str(), NULL);
+  }
+  return folder;
+}
+
+class ProfileTest : public BadInputTest {
+ protected:
+  struct DialogView {
+    bool shown = false;
+    std::string folder;
+    bool bmp = false, jpg = false, clipboard = false, autoMinimize = false;
+  };
+
+  void TearDown() override {
+    for (const std::string& f : FilesIn("C:"))
+      if (f.compare(0, 4, "PIC_") == 0) DeleteFileA(("C:\\" + f).c_str());
+    BadInputTest::TearDown();
+  }
+
+  // Writes the four keys (null removes one) and starts the application.
+  void StartWith(const char* savePath, const char* format, const char* clipboard, const char* autoMinimize) {
+    SetProfile("SavePath", savePath);
+    SetProfile("FileFormat", format);
+    SetProfile("Clipboard", clipboard);
+    SetProfile("AutoMinimize", autoMinimize);
+    expectShown = autoMinimize == NULL || strcmp(autoMinimize, "False") == 0 || autoMinimize[0] == 0;
+    StartApp();
+  }
+
+  // Captures control 0 of t; returns the one new output file in folder with the extension, or "".
+  std::string CaptureInto(const Target& t, const std::string& folder, const char* extension) {
+    outDir = folder;
+    seenOutput.clear();
+    for (const std::string& f : FilesIn(outDir)) seenOutput.insert(f);
+    if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return "";
+    POINT at = SwatchCentre(t, 0);
+    if (!MoveOnto(at, SwatchScreenRect(t, 0))) return "";
+    RightClickAt(at);
+    std::vector<std::string> fresh;
+    std::string name;
+    WaitUntil([&] {
+      fresh = NewOutputFiles();
+      if (fresh.size() != 1) return false;
+      std::string bytes = ReadFileText((outDir + "\\" + fresh[0]).c_str());
+      // A BMP file equal to the temporary file, or a whole JPEG file.
+      bool whole = strcmp(extension, ".bmp") == 0
+                       ? bytes == ReadFileText(tempPath.c_str())
+                       : bytes.size() > 4 && bytes.compare(0, 2, "\xFF\xD8") == 0 &&
+                             bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") == 0;
+      if (whole) name = fresh[0];
+      return whole;
+    }, Timeout);
+    for (const std::string& f : fresh) seenOutput.insert(f);
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, extension) != 0) {
+      tally.badFiles++;
+      return "";
+    }
+    DeleteFileA((outDir + "\\" + name).c_str());
+    return name;
+  }
+
+  // Captures control 0 of t and expects no output file in any of the folders.
+  bool CaptureNowhere(const Target& t, const std::vector<std::string>& folders) {
+    std::vector<std::vector<std::string>> before;
+    for (const std::string& f : folders) before.push_back(FilesIn(f));
+    if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return false;
+    POINT at = SwatchCentre(t, 0);
+    if (!MoveOnto(at, SwatchScreenRect(t, 0))) return false;
+    RightClickAt(at);
+    if (!CaptureTaken(t.window) || !OutputStageDone()) return false;
+    for (size_t i = 0; i < folders.size(); i++)
+      if (FilesIn(folders[i]) != before[i]) {
+        tally.badFiles++;
+        return false;
+      }
+    return true;
+  }
+
+  HWND OpenSettings() {
+    PostMessageA(main, WM_COMMAND, IDM_SETTINGS, 0);
+    HWND dialog = NULL;
+    WaitUntil([&] {
+      dialog = FindProcessWindow("#32770", NULL, app.pid);
+      return dialog != NULL && IsWindowVisible(dialog) && GetDlgItem(dialog, IDC_SAVEPATH) != NULL;
+    }, Timeout);
+    return dialog;
+  }
+  bool Checked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, AnswerTime, &state);
+    return state == BST_CHECKED;
+  }
+  // What the dialog shows; it is then cancelled.
+  DialogView ViewSettings() {
+    DialogView view;
+    HWND dialog = OpenSettings();
+    if (dialog == NULL) return view;
+    view.shown = true;
+    char text[1200] = {0};
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_SAVEPATH), WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG,
+                        AnswerTime, &got);
+    view.folder = text;
+    view.bmp = Checked(dialog, IDC_FORMAT_BMP);
+    view.jpg = Checked(dialog, IDC_FORMAT_JPG);
+    view.clipboard = Checked(dialog, IDC_CLIPBOARD);
+    view.autoMinimize = Checked(dialog, IDC_AUTOMINIMIZE);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    if (!WaitUntil([&] { return !IsWindow(dialog); }, Timeout)) tally.hangs++;
+    return view;
+  }
+  // Types folder into the dialog and saves; returns the stored SavePath.
+  std::string SaveFolder(const std::string& folder) {
+    HWND dialog = OpenSettings();
+    if (dialog == NULL) return "(no dialog)";
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, IDC_SAVEPATH), WM_SETTEXT, 0, (LPARAM)folder.c_str(), SMTO_ABORTIFHUNG,
+                        AnswerTime, &unused);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    if (!WaitUntil([&] { return !IsWindow(dialog); }, Timeout)) tally.hangs++;
+    return Profile("SavePath");
+  }
+  void RecordCase(const std::string& tried, const std::string& checked, const std::string& seen, bool ok) {
+    Trial t = Row(tried, 1, checked, seen);
+    t.passed = ok ? 1 : 0;
+    RecordTrial(t);
+    tally = Tally();
+  }
+  void Restart() {
+    ExitApp();
+    expectShown = true;
+  }
+};
+
+TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
+  Target& t = StartTarget(100, 200, 400, 300);
+  ASSERT_FALSE(HasFailure());
+  std::string base = outDir;  // the test's own folder; every other folder lies below it
+
+  // No keys at all, then every key empty: c:\, BMP, no clipboard, shown.
+  for (int empty = 0; empty < 2; empty++) {
+    const char* value = empty ? "" : NULL;
+    StartWith(value, value, value, value);
+    ASSERT_FALSE(HasFatalFailure());
+    bool off = rec->glCopyToClipboard == 0;
+    std::string file = CaptureInto(t, "C:", ".bmp");
+    DialogView v = ViewSettings();
+    bool ok = off && !file.empty() && v.shown && v.folder == "c:\\" && v.bmp && !v.jpg && !v.clipboard &&
+              !v.autoMinimize;
+    EXPECT_TRUE(ok) << (empty ? "empty" : "missing") << " keys: " << file << " " << v.folder;
+    RecordCase(std::string("Profile with ") + (empty ? "every key empty" : "no keys"),
+               "clipboard off, a BMP file in c:\\, the dialog shows c:\\, BMP and nothing checked",
+               std::string("clipboard ") + (off ? "off" : "on") + ", file " + (file.empty() ? "none" : "C:\\" + file) +
+                   ", dialog " + v.folder + (v.bmp ? " BMP" : " JPG"),
+               ok);
+    Restart();
+  }
+
+  // Wrong case: "bmp" means JPEG, "true" means off, "yes" hides the window but shows unchecked.
+  {
+    StartWith(base.c_str(), "bmp", "true", "yes");
+    ASSERT_FALSE(HasFatalFailure());
+    bool off = rec->glCopyToClipboard == 0;
+    std::string file = CaptureInto(t, base, ".jpg");
+    DialogView v = ViewSettings();
+    bool ok = off && !file.empty() && v.jpg && !v.bmp && !v.clipboard && !v.autoMinimize;
+    EXPECT_TRUE(ok);
+    RecordCase("FileFormat \"bmp\", Clipboard \"true\", AutoMinimize \"yes\"",
+               "JPEG output, clipboard off; the dialog checks JPG and neither box",
+               std::string("clipboard ") + (off ? "off" : "on") + ", file " + (file.empty() ? "none" : file) +
+                   ", dialog " + (v.jpg ? "JPG" : "BMP") + (v.clipboard ? ", clipboard checked" : "") +
+                   (v.autoMinimize ? ", auto-minimise checked" : ""),
+               ok);
+    Restart();
+  }
+
+  // Long values: 99 characters (an existing folder), 100 and 1000 (read cut to 99).
+  // No output name fits after such a folder: nothing is written, anywhere.
+  const size_t lengths[] = {99, 100, 1000};
+  for (size_t length : lengths) {
+    std::string folder = FolderOfLength(base, std::min(length, (size_t)99));
+    std::string value = folder + std::string(length - folder.size(), 'x');
+    std::string longFormat(length, 'B'), longClipboard = "True" + std::string(length - 4, 'e');
+    StartWith(value.c_str(), longFormat.c_str(), longClipboard.c_str(), "False");
+    ASSERT_FALSE(HasFatalFailure());
+    bool off = rec->glCopyToClipboard == 0;
+    std::vector<std::string> folders;
+    for (std::string f = folder; f.size() >= base.size(); f = f.substr(0, f.find_last_of('\\'))) folders.push_back(f);
+    folders.push_back("C:");
+    bool nowhere = CaptureNowhere(t, folders);
+    DialogView v = ViewSettings();
+    bool kept = Profile("SavePath") == value;
+    bool alive = Alive(app) && Answers(main);
+    bool ok = off && nowhere && v.shown && v.folder == value.substr(0, 99) && v.jpg && kept && alive;
+    EXPECT_TRUE(ok) << length << ": " << v.folder.size() << " shown, kept " << kept;
+    RecordCase("SavePath, FileFormat and Clipboard of " + std::to_string(length) + " characters",
+               "nothing overflows: the program runs, the clipboard is off (not \"True\"), no output anywhere (no "
+               "name fits), the dialog shows the first 99 characters and JPG, cancelling keeps the stored value",
+               std::string("clipboard ") + (off ? "off" : "on") + ", " + (nowhere ? "no file" : "a file came") +
+                   ", dialog shows " + std::to_string(v.folder.size()) + " characters, stored value " +
+                   (kept ? "kept" : "changed"),
+               ok);
+    Restart();
+  }
+
+  // Bytes outside ASCII in the folder name and the format.
+  {
+    std::string folder = base + "\\\xB2\xE2\xCA\xD4";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    StartWith(folder.c_str(), "\xB2\xE2", "Tru\xCA", "False");
+    ASSERT_FALSE(HasFatalFailure());
+    std::string file = CaptureInto(t, folder, ".jpg");
+    DialogView v = ViewSettings();
+    bool ok = !file.empty() && v.folder == folder && v.jpg && rec->glCopyToClipboard == 0;
+    EXPECT_TRUE(ok);
+    RecordCase("SavePath, FileFormat and Clipboard with bytes outside ASCII",
+               "the file lands in the folder of that name, as JPEG; clipboard off; the dialog shows the name",
+               std::string("file ") + (file.empty() ? "none" : file) + ", dialog " +
+                   (v.folder == folder ? "shows the name" : "shows something else"),
+               ok);
+    Restart();
+  }
+
+  // A folder with ".." parts, and a relative folder (the working folder is the program's).
+  {
+    std::string sub = base + "\\sub";
+    CreateDirectoryA(sub.c_str(), NULL);
+    std::string dotted = sub + "\\..\\";
+    StartWith(dotted.c_str(), "BMP", "False", "False");
+    ASSERT_FALSE(HasFatalFailure());
+    std::string file = CaptureInto(t, base, ".bmp");
+    bool ok = !file.empty();
+    EXPECT_TRUE(ok);
+    RecordCase("SavePath with \"..\" parts and a trailing backslash", "the file lands in the folder it names",
+               std::string("file ") + (file.empty() ? "none" : "in the parent folder"), ok);
+    Restart();
+
+    std::string relative = "vistrel_relative_out";
+    std::string resolved = appDir + relative;
+    CreateDirectoryA(resolved.c_str(), NULL);
+    StartWith(relative.c_str(), "BMP", "False", "False");
+    ASSERT_FALSE(HasFatalFailure());
+    file = CaptureInto(t, resolved, ".bmp");
+    std::string saved = SaveFolder(relative);
+    ok = !file.empty() && saved == relative;
+    EXPECT_TRUE(ok) << saved;
+    RecordCase("A relative SavePath", "the file lands in that folder of the program's working folder; the dialog "
+               "stores it as typed, since it names a folder",
+               std::string("file ") + (file.empty() ? "none" : "in the working folder's " + relative) +
+                   ", stored \"" + saved + "\"",
+               ok);
+    Restart();
+    RemoveFolder(resolved);
+    RemoveDirectoryA(sub.c_str());
+  }
+
+  // A file, and a missing drive, as SavePath: no output; the dialog stores "c:\" for them.
+  {
+    std::string aFile = base + "\\not_a_folder";
+    HANDLE h = CreateFileA(aFile.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    CloseHandle(h);
+    const std::string unusable[] = {aFile, "Q:\\shots"};
+    for (const std::string& path : unusable) {
+      StartWith(path.c_str(), "BMP", "False", "False");
+      ASSERT_FALSE(HasFatalFailure());
+      bool nowhere = CaptureNowhere(t, {base, "C:"});
+      std::string saved = SaveFolder(path);
+      bool alive = Alive(app) && Answers(main);
+      bool ok = nowhere && saved == "c:\\" && alive;
+      EXPECT_TRUE(ok) << path << " saved as " << saved;
+      RecordCase(path == aFile ? "SavePath naming a file" : "SavePath on a missing drive",
+                 "no output file, the program runs on; saving it in the dialog stores \"c:\\\"",
+                 std::string(nowhere ? "no file" : "a file came") + ", stored \"" + saved + "\"", ok);
+      Restart();
+    }
+    DeleteFileA(aFile.c_str());
+  }
+}
+
+// ---------------------------------------------------------------------------
+// A temporary folder, or an output folder, too long for the 100-byte buffers: the
+// capture is skipped (nothing written, not even under a cut name), a trace line says
+// so (a traced build of both deliverables), and the program goes on. Two programs
+// that trace at the same moment can lose a line (each opens the log with others
+// allowed to write but not to read): the application's lines are looked for after
+// RectCopy captures, which its own thread takes, and a capture is tried again until
+// the line is there, at most five times.
+
+class LongPathTest : public BadInputTest {
+ protected:
+  const char* logPath = "c:\\Capture_Log.txt";
+  int attempts = 0, quiet = 0;
+
+  // Captures control k of t (ControlCopy, in t's process), or a rectangle of t's
+  // client area (RectCopy, in the application's), until the log holds line; each
+  // time nothing may be written in any of the folders.
+  bool CaptureUntilTraced(CaptureMode mode, const Target& t, int k, const std::vector<std::string>& folders,
+                          const char* line) {
+    for (int i = 0; i < 5; i++) {
+      attempts++;
+      if (mode == ControlCopy) {
+        if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return false;
+        POINT at = SwatchCentre(t, k);
+        if (!MoveOnto(at, SwatchScreenRect(t, k))) return false;
+        RightClickAt(at);
+        if (!CaptureTaken(t.window)) return false;
+      } else {
+        if (!Arm(IDM_RECTCOPY, RectCopy) || !WaitUntil([&] { return MaskCoversScreen(); }, Timeout)) return false;
+        POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);
+        DragOnScreen(a, b, main);
+        RightClickAt(b);
+        if (!CaptureTaken(main)) return false;
+      }
+      if (!OutputStageDone()) return false;
+      bool nothing = true;
+      for (const std::string& f : folders) nothing = nothing && FilesIn(f).empty();
+      EXPECT_TRUE(nothing) << "a file was written for a path that does not fit";
+      quiet += nothing;
+      if (!nothing) tally.badFiles++;
+      if (ReadFileText(logPath).find(line) != std::string::npos) return true;
+    }
+    return false;
+  }
+  static std::vector<std::string> FolderChain(const std::string& folder, const std::string& top) {
+    std::vector<std::string> chain;
+    for (std::string f = folder; f.size() >= top.size(); f = f.substr(0, f.find_last_of('\\'))) chain.push_back(f);
+    return chain;
+  }
+};
+
+TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
+  std::string traced = MakeTempDir("traced_run");
+  ASSERT_TRUE(CopyBinary(BinDir() + "traced\\Vistrel.exe", traced));
+  ASSERT_TRUE(CopyBinary(BinDir() + "traced\\Vistrel.dll", traced));
+  ASSERT_TRUE(CopyBinary(BinDir() + "Encoder.dll", traced));
+  appDir = traced;
+  libPath = traced + "Vistrel.dll";
+  DeleteFileA(logPath);
+
+  // 85 characters with its backslash: with "CaptureTemp.bmp" the path needs 100.
+  std::string longTemp = FolderOfLength(outDir, 84) + "\\";
+  ASSERT_EQ(longTemp.size(), 85u);
+  StartApp(longTemp);
+  ASSERT_FALSE(HasFatalFailure());
+  Target& t = StartTarget(100, 200, 400, 300, longTemp);
+  ASSERT_TRUE(t.window != NULL);
+  std::vector<std::string> tempChain = FolderChain(longTemp.substr(0, 84), outDir);
+  bool libraryTraced = CaptureUntilTraced(ControlCopy, t, 0, tempChain, "DLL TempFileName too long, no file\n");
+  bool appTraced = CaptureUntilTraced(RectCopy, t, 0, tempChain, "APP GetCaptureTempPath Failed\n");
+  EXPECT_TRUE(libraryTraced);
+  EXPECT_TRUE(appTraced);
+  EXPECT_TRUE(Alive(app) && Answers(main));
+  ExitApp();
+  Kill(t.process);
+  targets.clear();
+
+  // An output folder of 85 characters: no name made of it fits in 99.
+  std::string longOut = FolderOfLength(outDir, 85);
+  SetProfile("SavePath", longOut.c_str());
+  DeleteFileA(logPath);
+  StartApp();
+  ASSERT_FALSE(HasFatalFailure());
+  Target& u = StartTarget(100, 200, 400, 300);
+  ASSERT_TRUE(u.window != NULL);
+  bool nameTraced = CaptureUntilTraced(RectCopy, u, 0, FolderChain(longOut, outDir), "APP Output file name too long\n");
+  EXPECT_TRUE(nameTraced);
+  EXPECT_TRUE(Alive(app) && Answers(main));
+  ExitApp();
+  DeleteFileA(logPath);
+
+  RecordTrial(Row("A temporary folder of 85 characters (the capture and the application), then an output folder "
+                  "of 85 characters: no path or name fits in 99",
+                  attempts,
+                  "nothing is written, under no cut name; the trace says \"TempFileName too long, no file\" (library), "
+                  "\"GetCaptureTempPath Failed\" and \"Output file name too long\" (application); the program answers "
+                  "and exits with 0",
+                  std::to_string(quiet) + " of " + std::to_string(attempts) + " captures wrote nothing; trace lines " +
+                      (libraryTraced && appTraced && nameTraced ? "all there" : "missing")));
+  RemoveFolder(traced.substr(0, traced.size() - 1));
+}

@@ -53,12 +53,14 @@ class TrialWriter : public ::testing::EmptyTestEventListener {
     FILE* file = fopen(path.c_str(), started ? "ab" : "wb");
     started = true;
     if (file == NULL) return;
-    const char* result = info.result()->Passed() ? "passed" : "FAILED";
+    const char* testResult = info.result()->Passed() ? "passed" : "FAILED";
     std::string test = std::string(info.test_suite_name()) + "." + info.name();
-    for (const Trial& t : gPending)
+    for (const Trial& t : gPending) {
+      const char* result = t.passed < 0 ? testResult : t.passed ? "passed" : "FAILED";
       fprintf(file, "%s\t%s\t%s\t%ld\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%s\n", Field(t.area).c_str(), test.c_str(),
               Field(t.tried).c_str(), t.times, Field(t.checked).c_str(), Field(t.figures).c_str(), t.crashes,
               t.hangs, t.leaks, t.badFiles, result);
+    }
     fclose(file);
     gPending.clear();
   }

@@ -17,6 +17,9 @@ struct Trial {
   long hangs = 0;     // a program that did not answer within the time
   long leaks = 0;     // objects, handles or memory that grew with the load
   long badFiles = 0;  // a missing, extra, partial or wrong output or temporary file
+  // The row's own result where one test tries several cases (1 passed, 0 failed);
+  // -1: the result of the test.
+  int passed = -1;
 };
 
 // Kept until the running test ends, then written with its result.
