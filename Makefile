@@ -2,7 +2,7 @@
 BUILD      := build
 JOBS       ?= 2
 
-.PHONY: all deps build test run smoke-pe32 bench screenshots clean
+.PHONY: all deps build test soak run smoke-pe32 bench screenshots clean
 
 all: build
 
@@ -16,6 +16,10 @@ build: deps
 
 test: build
 	@bash scripts/run_tests.sh $(BUILD)
+
+# The reliability suite's load tests with larger counts (takes about half an hour).
+soak: build
+	@bash scripts/soak.sh $(BUILD)
 
 run: build
 	@bash scripts/run_program.sh $(BUILD)
