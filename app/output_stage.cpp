@@ -52,6 +52,9 @@ static void CopyToFreeName(const char* source, const SYSTEMTIME* time) {
     if (!NextOutputName(name, time, suffix)) return;
     if (CopyFileA(source, name, TRUE)) return;
     if (!NameIsTaken(GetLastError())) {
+      // The name was free, so whatever lies there now is this copy's remains (a
+      // full disk stops it part-way): never leave a cut picture behind.
+      DeleteFileA(name);
       TraceLog("CopyFile Failed");
       return;
     }
