@@ -40,7 +40,7 @@ TEST_F(FaultTest, TargetGoneBetweenHoverAndClick) {
   Target& below = StartTarget(30, 30, 900, 700);
   ASSERT_FALSE(HasFailure());
   std::string seen;
-  int runs = 0, nothing = 0, below_taken = 0;
+  int runs = 0, nothing = 0, belowTaken = 0, nextRight = 0;
   const struct {
     UINT command;
     CaptureMode mode;
@@ -81,13 +81,15 @@ TEST_F(FaultTest, TargetGoneBetweenHoverAndClick) {
       bool whole = fresh.size() == 1 && IsWindowPicture(bmp, below);
       if (!whole) tally.badFiles++;
       EXPECT_TRUE(whole) << "the file is not the window below";
-      below_taken++;
+      belowTaken++;
     }
     EXPECT_TRUE(Alive(below.process));
     EXPECT_TRUE(Alive(app));
     EXPECT_TRUE(Answers(main));
     // The next capture works.
-    EXPECT_TRUE(CaptureControl(below, runs % 3));
+    bool next = CaptureControl(below, runs % 3);
+    EXPECT_TRUE(next);
+    nextRight += next;
     runs++;
   }
   RecordTrial(Row("The target window is closed (WM_CLOSE) or its program killed while the mask lies over it, "
@@ -95,8 +97,9 @@ TEST_F(FaultTest, TargetGoneBetweenHoverAndClick) {
                   runs,
                   "the application and the program below run on and answer; no file, or exactly the window "
                   "below, whole; the next capture of a control is right",
-                  std::to_string(nothing) + " times nothing written, " + std::to_string(below_taken) +
-                      " times the window below captured whole; " + std::to_string(runs) + " next captures right"));
+                  "nothing written in " + std::to_string(nothing) + ", the window below captured whole in " +
+                      std::to_string(belowTaken) + "; " + std::to_string(nextRight) + " of " + std::to_string(runs) +
+                      " next captures right"));
 }
 
 // The application is killed while armed, and started again: the hook died with it,
@@ -202,6 +205,12 @@ TEST_F(FaultTest, TemporaryFileHeldOpenGivesNoStalePicture) {
 // Disabled: the output stage (app/output_stage.cpp, TakeNewTempFile) remembers the
 // temporary file only from its own first output, so the first failed capture of a
 // run outputs the earlier run's picture; with that mended, this runs.
+static int gHeldBackEarlierRun = HoldBack(
+    "FaultTest.DISABLED_TemporaryFileOfAnEarlierRunHeldOpen", "Fault",
+    "A picture of an earlier run is held open from before the application starts; the first capture of the run "
+    "cannot write the temporary file",
+    "held back: the output stage outputs the earlier run's picture as this capture (app/output_stage.cpp "
+    "remembers the temporary file only from its own first output)");
 TEST_F(FaultTest, DISABLED_TemporaryFileOfAnEarlierRunHeldOpen) {
   Target& t = StartTarget(100, 200, 400, 300);
   ASSERT_FALSE(HasFailure());
@@ -276,7 +285,7 @@ TEST_F(FaultTest, ClipboardHeldOpenStillWritesTheFile) {
   EXPECT_TRUE(Alive(t.process));
   RecordTrial(Row("Another program holds the clipboard open while captures run with the clipboard switch on "
                   "(ControlCopy and WindowCopy in the target, RectCopy in the application)",
-                  3,
+                  4,
                   "each file is written and output whole without waiting; the holder keeps its clipboard; once it "
                   "lets go, the next capture is on the clipboard",
                   std::to_string(captures) + " of 4 captures right; next capture " +
@@ -356,6 +365,11 @@ static bool Fill(const std::string& path, size_t size) {
 // Disabled: CopyFileA leaves the part it wrote when the disk fills (Wine does not
 // remove it), and the output stage (app/output_stage.cpp, CopyToFreeName) does not
 // remove it either; with that mended, this runs.
+static int gHeldBackFullOutputDisk = HoldBack(
+    "FaultTest.DISABLED_FullOutputDiskLeavesNoPartialFile", "Fault",
+    "The output folder's disk is full (a 256 KB filesystem): a BMP copy larger than the disk, a JPEG with 2 KB free",
+    "held back: the copy leaves a partial file of 262144 bytes (BMP) or an empty one (JPEG), since CopyFileA under "
+    "Wine keeps what it wrote and app/output_stage.cpp does not remove it");
 TEST_F(FaultTest, DISABLED_FullOutputDiskLeavesNoPartialFile) {
   std::string mount = MountFolder("VISTREL_SMALLFS");
   ASSERT_FALSE(mount.empty()) << "VISTREL_SMALLFS names the small filesystem";

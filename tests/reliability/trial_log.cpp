@@ -7,6 +7,26 @@
 
 static std::vector<Trial> gPending;
 
+struct HeldBack {
+  std::string test;  // suite and name as the test program knows them
+  Trial trial;
+};
+static std::vector<HeldBack>& HeldBackTests() {
+  static std::vector<HeldBack> tests;
+  return tests;
+}
+
+int HoldBack(const char* test, const char* area, const char* tried, const char* why) {
+  HeldBack held;
+  held.test = test;
+  held.trial.area = area;
+  held.trial.tried = tried;
+  held.trial.checked = "(not run)";
+  held.trial.figures = why;
+  HeldBackTests().push_back(held);
+  return 1;
+}
+
 // Tabs and line ends would break the row.
 static std::string Field(const std::string& text) {
   std::string out = text;
@@ -43,26 +63,35 @@ void RecordTrial(const Trial& trial) { gPending.push_back(trial); }
 class TrialWriter : public ::testing::EmptyTestEventListener {
   bool started = false;
 
+  void OnTestDisabled(const ::testing::TestInfo& info) override {
+    std::string test = std::string(info.test_suite_name()) + "." + info.name();
+    for (const HeldBack& held : HeldBackTests())
+      if (held.test == test) Write(info, &held.trial, 1, "held back");
+  }
+
   void OnTestEnd(const ::testing::TestInfo& info) override {
+    Write(info, gPending.data(), gPending.size(), NULL);
+    gPending.clear();
+  }
+
+  // Writes the rows with the test's result, or with fixedResult.
+  void Write(const ::testing::TestInfo& info, const Trial* trials, size_t count, const char* fixedResult) {
     std::string path = RowsFile();
-    if (path.empty() || gPending.empty()) {
-      gPending.clear();
-      return;
-    }
+    if (path.empty() || count == 0) return;
     // The first rows of this run replace what an earlier run of this program left.
     FILE* file = fopen(path.c_str(), started ? "ab" : "wb");
     started = true;
     if (file == NULL) return;
-    const char* testResult = info.result()->Passed() ? "passed" : "FAILED";
+    const char* testResult = fixedResult ? fixedResult : info.result()->Passed() ? "passed" : "FAILED";
     std::string test = std::string(info.test_suite_name()) + "." + info.name();
-    for (const Trial& t : gPending) {
-      const char* result = t.passed < 0 ? testResult : t.passed ? "passed" : "FAILED";
+    for (size_t i = 0; i < count; i++) {
+      const Trial& t = trials[i];
+      const char* result = t.passed < 0 || fixedResult ? testResult : t.passed ? "passed" : "FAILED";
       fprintf(file, "%s\t%s\t%s\t%ld\t%s\t%s\t%ld\t%ld\t%ld\t%ld\t%s\n", Field(t.area).c_str(), test.c_str(),
               Field(t.tried).c_str(), t.times, Field(t.checked).c_str(), Field(t.figures).c_str(), t.crashes,
               t.hangs, t.leaks, t.badFiles, result);
     }
     fclose(file);
-    gPending.clear();
   }
 };
 

@@ -24,3 +24,8 @@ struct Trial {
 
 // Kept until the running test ends, then written with its result.
 void RecordTrial(const Trial& trial);
+
+// A test held back (disabled) because of a fault it finds that is not mended yet:
+// its row says what it tries and why it does not run. Called before the tests run
+// (from a static initialiser of the test program).
+int HoldBack(const char* test, const char* area, const char* tried, const char* why);
