@@ -361,16 +361,9 @@ static bool Fill(const std::string& path, size_t size) {
 
 // The disk of the output folder (a 256 KB filesystem) is full: the copy of a larger
 // picture, and the JPEG when the disk is nearly full, leave no file, not even a
-// partial or empty one; the next capture that fits is whole.
-// Disabled: CopyFileA leaves the part it wrote when the disk fills (Wine does not
-// remove it), and the output stage (app/output_stage.cpp, CopyToFreeName) does not
-// remove it either; with that mended, this runs.
-static int gHeldBackFullOutputDisk = HoldBack(
-    "FaultTest.DISABLED_FullOutputDiskLeavesNoPartialFile", "Fault",
-    "The output folder's disk is full (a 256 KB filesystem): a BMP copy larger than the disk, a JPEG with 2 KB free",
-    "held back: the copy leaves a partial file of 262144 bytes (BMP) or an empty one (JPEG), since CopyFileA under "
-    "Wine keeps what it wrote and app/output_stage.cpp does not remove it");
-TEST_F(FaultTest, DISABLED_FullOutputDiskLeavesNoPartialFile) {
+// partial or empty one (CopyFileA under Wine keeps what it wrote); the next capture
+// that fits is whole.
+TEST_F(FaultTest, FullOutputDiskLeavesNoPartialFile) {
   std::string mount = MountFolder("VISTREL_SMALLFS");
   ASSERT_FALSE(mount.empty()) << "VISTREL_SMALLFS names the small filesystem";
   outDir = mount + "\\full_out";
