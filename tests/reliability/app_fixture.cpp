@@ -142,13 +142,6 @@ ScreenShot GrabScreen(RECT area) {
   return shot;
 }
 
-int ScreenShot::Count(COLORREF colour, RECT r) const {
-  int n = 0;
-  for (int y = r.top; y < r.bottom; y++)
-    for (int x = r.left; x < r.right; x++) n += At(x, y) == colour;
-  return n;
-}
-
 void ClickAt(POINT p, DWORD downFlag, DWORD upFlag) {
   MouseInputAt(p, downFlag);
   MouseInputAt(p, upFlag);

@@ -5,7 +5,6 @@
 // record (the mask, the target, the capture-taken flag).
 #pragma once
 #include <gtest/gtest.h>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -134,7 +133,6 @@ struct ScreenShot {
   COLORREF At(int x, int y) const {
     return pixels[(size_t)(y - area.top) * (area.right - area.left) + (x - area.left)];
   }
-  int Count(COLORREF colour, RECT r) const;  // pixels of that colour within r
 };
 ScreenShot GrabScreen(RECT area);
 
