@@ -17,7 +17,7 @@ build: deps
 test: build
 	@bash scripts/run_tests.sh $(BUILD)
 
-# The reliability suite's load tests with larger counts (takes about half an hour).
+# The reliability suite's load tests with larger counts (takes about ten minutes).
 soak: build
 	@bash scripts/soak.sh $(BUILD)
 
