@@ -14,7 +14,11 @@ void TraceLog(const char* format, ...) {
   if (format == NULL) return;
   // Opened and closed for every line, so that the application, the library and
   // the library inside hooked programs can all append to the same file.
-  HANDLE file = CreateFileA("c:\\Capture_Log.txt", 0x1F01FF, FILE_SHARE_WRITE, NULL,
+  // Every writer opens with all rights, read and delete among them: write sharing
+  // alone would shut out any other process tracing at the same moment, and its
+  // line would be lost.
+  HANDLE file = CreateFileA("c:\\Capture_Log.txt", 0x1F01FF, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            NULL,
                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
   if (file == INVALID_HANDLE_VALUE) return;
 

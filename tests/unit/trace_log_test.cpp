@@ -44,6 +44,18 @@ TEST_F(TraceLogTest, AppendsToAnExistingFile) {
   EXPECT_EQ(ReadLog(), std::string("DLL one\nDLL two\nDLL three\n"));
 }
 
+// Another process in the middle of its own line holds the log open as the writer
+// does; this line must still land.
+TEST_F(TraceLogTest, WritesWhileAnotherWriterHoldsTheLogOpen) {
+  HANDLE other = CreateFileA(LogPath, 0x1F01FF, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             NULL, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, NULL);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  TraceLog("while held");
+  CloseHandle(other);
+  EXPECT_EQ(ReadLog(), std::string("DLL while held\n"));
+}
+
 #else
 
 TEST_F(TraceLogTest, SwitchOffWritesNothing) {
