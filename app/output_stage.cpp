@@ -32,6 +32,14 @@ static int TakeNewTempFile(const char* tempPath) {
   return 1;
 }
 
+// A picture left in the temporary folder by an earlier run counts as already
+// output: if the run's first capture can neither write nor remove the file, that
+// old picture must not be saved as the new one.
+void RememberEarlierTempFile(void) {
+  char tempPath[100];
+  if (GetCaptureTempPath(tempPath)) TakeNewTempFile(tempPath);
+}
+
 static int NameIsTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
 
 // Formats the name with the suffix into name and traces it; 0 when it does not fit.
