@@ -37,7 +37,9 @@ static int TakeNewTempFile(const char* tempPath) {
 // old picture must not be saved as the new one.
 void RememberEarlierTempFile(void) {
   char tempPath[100];
-  if (GetCaptureTempPath(tempPath)) TakeNewTempFile(tempPath);
+  // No earlier picture is the usual case at start-up, not a failure to trace.
+  if (GetCaptureTempPath(tempPath) && GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES)
+    TakeNewTempFile(tempPath);
 }
 
 static int NameIsTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
