@@ -17,6 +17,10 @@ static BOOL IsOwnWindow(HWND hwnd) {
 // run that was killed leaves its hook, windows, class atoms, GDI handles and heap
 // pointers behind. None of them is valid in this process: forget them (the hook
 // died with the thread that set it). The current tool and colour carry over.
+// Nothing is armed at start: Wine goes on calling a killed run's hook in the
+// programs that had loaded the library, and with its capture still armed that
+// hook would lay the mask over whatever the mouse touches and swallow the
+// right-clicks meant for the new run's windows.
 static void ForgetEarlierRun(void) {
   if (IsOwnWindow(glShared.glhMaskWnd)) return;  // a second InitHook of this run
   if (glShared.glhMaskWnd != NULL || glShared.glhHook != NULL || glShared.glMaskWndClass != 0 ||
@@ -34,6 +38,7 @@ static void ForgetEarlierRun(void) {
   glShared.glhTipsDC = NULL;
   glShared.glCurDrawObj = NULL;
   glShared.glDrawObjList = NULL;
+  glShared.glCaptured = 1;
 }
 
 // A class this process registered before and could not unregister (its windows

@@ -7,6 +7,13 @@
 
 static const DWORD Timeout = 30000;
 
+// How many messages of that number the target has received.
+static LRESULT TargetCount(HWND target, UINT message) {
+  DWORD_PTR count = 0;
+  SendMessageTimeoutA(target, WM_APP_COUNT, message, 0, SMTO_ABORTIFHUNG, 5000, &count);
+  return (LRESULT)count;
+}
+
 TEST(StaleRecord, NextRunWorksAfterTheApplicationWasKilled) {
   Process target = Launch(BinDir() + "Target.exe");
   HWND targetWindow = WaitForWindow(TargetClass, TargetTitle, target.pid, Timeout);
@@ -45,6 +52,26 @@ TEST(StaleRecord, NextRunWorksAfterTheApplicationWasKilled) {
   EXPECT_EQ(rec->glhMaskWnd, appMask);
   EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
   EXPECT_EQ(WindowProcess(rec->glhDrawToolsWnd), app.pid);
+  EXPECT_EQ(rec->glCaptured, 1);
+
+  // The killed run's hook still runs in the target: with nothing armed it must
+  // neither lay the new run's mask over the target nor take the target's
+  // right-click for a capture.
+  DeleteFileA(CaptureTempPath().c_str());
+  LRESULT pressesBefore = TargetCount(targetWindow, WM_RBUTTONDOWN);
+  // Right of the swatches: the target window itself is under the cursor.
+  LRESULT movesBefore = TargetCount(targetWindow, WM_MOUSEMOVE);
+  int nudge = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    MoveMouseTo(r.right - 40 - (nudge++ % 5), (r.top + r.bottom) / 2);
+    return TargetCount(targetWindow, WM_MOUSEMOVE) > movesBefore;
+  }, Timeout));
+  RightClick();
+  EXPECT_TRUE(WaitUntil([&] { return TargetCount(targetWindow, WM_RBUTTONDOWN) > pressesBefore; }, Timeout))
+      << "the target's right-click was swallowed";
+  EXPECT_FALSE(IsWindowVisible(appMask));
+  EXPECT_EQ(GetFileAttributesA(CaptureTempPath().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(rec->glhTargetWnd, (HWND)NULL);
 
   // Killed in its turn, and a new run arms RectCopy: the mask covers the screen.
   Kill(app);
