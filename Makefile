@@ -2,7 +2,7 @@
 BUILD      := build
 JOBS       ?= 2
 
-.PHONY: all deps build test soak run smoke-pe32 bench screenshots clean
+.PHONY: all deps build test soak run smoke-pe32 bench screenshots package clean
 
 all: build
 
@@ -37,6 +37,11 @@ bench: build
 # and the About box, taken from the real program on a private display.
 screenshots: build
 	@bash scripts/screenshots.sh $(BUILD)
+
+# The release package: dist/Vistrel-2.0.0-win32.zip (the three binaries, the user
+# guide and the licence) and the installer dist/Vistrel-2.0.0-setup.exe (NSIS).
+package: build
+	@bash scripts/package.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
