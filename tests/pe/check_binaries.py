@@ -155,7 +155,39 @@ def menu_items(blob):
     return items
 
 
-def check_version(res, name, file_type):
+def version_node(blob, at):
+    """One node of a version resource: (key, value bytes, children, end offset)."""
+    length, value_length, value_type = struct.unpack_from("<HHH", blob, at)
+    end = at + length
+    key_end = at + 6
+    while blob[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    key = blob[at + 6:key_end].decode("utf-16-le")
+    pos = (key_end + 2 + 3) & ~3
+    size = value_length * 2 if value_type == 1 else value_length
+    value = blob[pos:pos + size]
+    pos = (pos + size + 3) & ~3
+    children = []
+    while pos < end:
+        child = version_node(blob, pos)
+        children.append(child)
+        pos = (child[3] + 3) & ~3
+    return key, value, children, end
+
+
+def version_strings(blob):
+    """The StringFileInfo table of a version resource, {language block: {name: text}}."""
+    key, _value, children, _end = version_node(blob, 0)
+    tables = {}
+    for child in children:
+        if child[0] != "StringFileInfo":
+            continue
+        for table in child[2]:
+            tables[table[0]] = {k: v.decode("utf-16-le").rstrip("\0") for k, v, _c, _e in table[2]}
+    return key, tables
+
+
+def check_version(res, name, file_type, description):
     blob = res.get(RT_VERSION, {}).get(1, b"")
     at = blob.find(struct.pack("<I", 0xFEEF04BD))
     check(at >= 0, name + ": version resource 1 with fixed file info")
@@ -165,8 +197,22 @@ def check_version(res, name, file_type):
     check(fields[2:6] == (0x20000, 0, 0x20000, 0), name + ": file and product version 2.0.0.0")
     check(fields[8] == 4, name + ": operating system 32-bit Windows (VOS__WINDOWS32)")
     check(fields[9] == file_type, name + ": file type %d" % file_type)
-    text = blob.decode("utf-16-le", "ignore")
-    check("2, 0, 0, 0" in text, name + ": version shown as 2, 0, 0, 0")
+    key, tables = version_strings(blob)
+    check(key == "VS_VERSION_INFO", name + ": version resource root VS_VERSION_INFO, found %r" % key)
+    expected = {
+        "CompanyName": "The Vistrel developers",
+        "Comments": "Captures a window, a control, a dragged rectangle or the annotated screen.",
+        "FileDescription": description,
+        "FileVersion": "2, 0, 0, 0",
+        "InternalName": name,
+        "LegalCopyright": "Copyright (C) 2026 The Vistrel developers",
+        "OriginalFilename": name,
+        "ProductName": "Vistrel",
+        "ProductVersion": "2, 0, 0, 0",
+    }
+    check(list(tables) == ["040904b0"], name + ": one string table, US English Unicode, found %s" % list(tables))
+    strings = tables.get("040904b0", {})
+    check(strings == expected, name + ": version texts %s" % strings)
 
 
 CONTROL_CLASSES = {0x80: "Button", 0x81: "Edit", 0x82: "Static", 0x83: "ListBox", 0x84: "ScrollBar",
@@ -302,9 +348,9 @@ def check_resources(bindir):
         check('level="asInvoker"' in manifest and 'uiAccess="false"' in manifest,
               name + ": manifest %d asks for asInvoker without UI access" % rid)
     check_dialogs(exe)
-    check_version(exe, "Vistrel.exe", 1)
-    check_version(lib, "Vistrel.dll", 2)
-    check_version(enc, "Encoder.dll", 2)
+    check_version(exe, "Vistrel.exe", 1, "Vistrel screen capture")
+    check_version(lib, "Vistrel.dll", 2, "Vistrel capture library")
+    check_version(enc, "Encoder.dll", 2, "Vistrel JPEG encoder")
 
 
 def main():
