@@ -33,8 +33,9 @@ smoke-pe32: build
 bench: build
 	@bash bench/run_bench.sh $(BUILD)
 
-# The pictures under docs/: the main window, the capture menu, the settings dialog
-# and the About box, taken from the real program on a private display.
+# The pictures under docs/: the main window, the capture menu, the settings dialog,
+# the About box and the capture mask in each mode, taken from the real program on
+# a private display.
 screenshots: build
 	@bash scripts/screenshots.sh $(BUILD)
 

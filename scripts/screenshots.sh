@@ -3,9 +3,10 @@
 # dialog and the About box kept under docs/ for the README: the real program
 # runs on a private Xvfb display in a fresh Wine prefix (with_wine_display.sh),
 # on an 800 x 480 Wine desktop, and ShotDriver.exe (tests/e2e/shots) steps it
-# from one state to the next. The capture mask in RectCopy and DrawCopy is
-# photographed apart, on a full screen of its own over the test target, with a
-# compositor that blends the translucent mask as Windows does.
+# from one state to the next. The capture mask in each mode (RectCopy,
+# WindowCopy, ControlCopy, DrawCopy) is photographed apart, on a full screen of
+# its own over the test target, with a compositor that blends the translucent
+# mask as Windows does.
 #   screenshots.sh [BUILD_DIR [dialogs|mask]]   (default build, both; writes docs/*.png)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -105,12 +106,27 @@ export VISTREL_SCREEN="800x600x24" VISTREL_COMPOSITOR=-n VISTREL_SHOT_TARGET="$b
   app=$!
   drive wait-main
   drive hide
+  # Without a desktop Wine shows the tray icon in a little window of its own at
+  # the top left, over the mask, where Windows has its taskbar: out of the pictures.
+  drive hide-tray
 
   # RectCopy: a selection being dragged over the target.
   drive arm 32780
   drive drag 140 255 430 445 hold
   shot mask-rectcopy.png
   drive release
+  drive capture
+
+  # WindowCopy: the mask over the whole target, once the mouse has moved onto it.
+  drive arm 32778
+  drive onto 440 300 window
+  shot mask-windowcopy.png
+  drive capture
+
+  # ControlCopy: the mask over one control of the target, its green swatch.
+  drive arm 32779
+  drive onto 324 283 control
+  shot mask-controlcopy.png
   drive capture
 
   # DrawCopy: a rectangle, an ellipse and a line in three colours, the palette open.

@@ -5,12 +5,15 @@
 //   ShotDriver.exe wait-main           waits for the main window to be shown
 //   ShotDriver.exe hide                the hide command, until the window is hidden
 //   ShotDriver.exe show                a tray icon left click, until the window is shown
+//   ShotDriver.exe hide-tray           hides the window in which Wine shows the tray icons when
+//                                      there is neither a desktop nor a tray to hold them
 //   ShotDriver.exe capture-menu X Y    the tray's right-click menu with the cursor at X, Y
 //   ShotDriver.exe close-menu          a click beside the menu, until it is closed
 //   ShotDriver.exe dialog ID           command ID (104 About, 32791 settings) and its dialog shown
 //   ShotDriver.exe cancel-dialog       Esc to the open dialog, until it is gone
 //   ShotDriver.exe exit                the exit command, until the program has ended
-//   ShotDriver.exe arm ID              capture command ID (32780 RectCopy, 32786 DrawCopy), until
+//   ShotDriver.exe arm ID              capture command ID (32778 WindowCopy, 32779 ControlCopy,
+//                                      32780 RectCopy, 32786 DrawCopy); for the last two, until
 //                                      the mask is shown
 //   ShotDriver.exe drag X1 Y1 X2 Y2 [hold]  a left drag on the screen; hold: the button stays down
 //   ShotDriver.exe release             the left button up
@@ -19,6 +22,9 @@
 //                                      a click at X, Y on it, and back onto the mask
 //   ShotDriver.exe open-palette        the cursor onto the tips panel until the palette shows
 //   ShotDriver.exe capture             a right-click where the cursor is, until the mask is hidden
+//   ShotDriver.exe onto X Y window|control  the cursor to X, Y on the screen until the armed mask
+//                                      lies over the top-level window (WindowCopy) or the child
+//                                      control (ControlCopy) found there
 #include <windows.h>
 #include <stdlib.h>
 #include <string.h>
@@ -131,6 +137,54 @@ static int ClickPalette(int x, int y) {
   });
 }
 
+// The visible window at a screen point, the mask left out: the top-level one, or
+// with `control` its deepest child there.
+static HWND WindowAt(POINT p, int control) {
+  HWND found = NULL;
+  for (HWND w = GetTopWindow(NULL); w != NULL && found == NULL; w = GetWindow(w, GW_HWNDNEXT)) {
+    RECT r;
+    char name[16] = {0};
+    GetClassNameA(w, name, sizeof(name));
+    if (!IsWindowVisible(w) || lstrcmpA(name, "MaskWindow") == 0 || !GetWindowRect(w, &r)) continue;
+    if (PtInRect(&r, p)) found = w;
+  }
+  while (control && found != NULL) {
+    POINT c = p;
+    ScreenToClient(found, &c);
+    HWND child = ChildWindowFromPointEx(found, c, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (child == NULL || child == found) break;
+    found = child;
+  }
+  return found;
+}
+
+// Whether the shown mask lies over that window: its translucent part, the
+// region, covers the window's rectangle exactly.
+static int MaskOver(HWND window) {
+  HWND mask = ShownMask();
+  RECT target, placed, box;
+  if (mask == NULL || !GetWindowRect(window, &target) || !GetWindowRect(mask, &placed)) return 0;
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  int kind = GetWindowRgn(mask, region);
+  if (kind != ERROR) GetRgnBox(region, &box);
+  DeleteObject(region);
+  if (kind == ERROR) return 0;
+  OffsetRect(&box, placed.left, placed.top);
+  return EqualRect(&box, &target);
+}
+
+// The cursor to X, Y until the mask lies over what is found there.
+static int MoveOnto(int x, int y, int control) {
+  POINT p = {x, y};
+  HWND window = WindowAt(p, control);
+  if (window == NULL) return 0;
+  int nudge = 0;
+  return WaitFor([&] {
+    MoveTo(x + nudge++ % 3, y);
+    return MaskOver(window);
+  });
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) return 1;
   const char* step = argv[1];
@@ -147,6 +201,17 @@ int main(int argc, char** argv) {
   if (strcmp(step, "show") == 0) {
     PostMessageA(MainWindow(), WM_USER_TRAYNOTIFY, kTrayIconId, WM_LBUTTONUP);
     return WaitFor([] { return IsWindowVisible(MainWindow()) != 0; }) ? 0 : 1;
+  }
+  if (strcmp(step, "hide-tray") == 0) {
+    // Wine opens it once the first icon is added, which the hide command does.
+    HWND tray = NULL;
+    if (!WaitFor([&] {
+          tray = FindWindowA(NULL, "Wine System Tray");
+          return tray != NULL && IsWindowVisible(tray);
+        }))
+      return 1;
+    ShowWindow(tray, SW_HIDE);
+    return WaitFor([&] { return !IsWindowVisible(tray); }) ? 0 : 1;
   }
   if (strcmp(step, "capture-menu") == 0 && argc == 4) {
     SetCursorPos(atoi(argv[2]), atoi(argv[3]));
@@ -179,7 +244,10 @@ int main(int argc, char** argv) {
     return WaitFor([] { return MainWindow() == NULL; }) ? 0 : 1;
   }
   if (strcmp(step, "arm") == 0 && argc == 3) {
-    PostMessageA(MainWindow(), WM_COMMAND, (WPARAM)atoi(argv[2]), 0);
+    WPARAM command = (WPARAM)atoi(argv[2]);
+    PostMessageA(MainWindow(), WM_COMMAND, command, 0);
+    // The window modes show the mask only once the mouse moves over a window (onto).
+    if (command == IDM_WINDOWCOPY || command == IDM_CONTROLCOPY) return 0;
     return WaitFor([] { return ShownMask() != NULL; }) ? 0 : 1;
   }
   if (strcmp(step, "drag") == 0 && argc >= 6) {
@@ -198,6 +266,9 @@ int main(int argc, char** argv) {
     Button(MOUSEEVENTF_RIGHTDOWN);
     Button(MOUSEEVENTF_RIGHTUP);
     return WaitFor([] { return ShownMask() == NULL; }) ? 0 : 1;
+  }
+  if (strcmp(step, "onto") == 0 && argc == 5) {
+    return MoveOnto(atoi(argv[2]), atoi(argv[3]), strcmp(argv[4], "control") == 0) ? 0 : 1;
   }
   if (strcmp(step, "open-palette") == 0) {
     return OpenPalette() ? 0 : 1;
