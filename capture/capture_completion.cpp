@@ -69,6 +69,12 @@ static void HideMaskAndLetScreenShowWhatItCovered(HWND mask) {
   if (screen != NULL) ReleaseDC(NULL, screen);
 }
 
+static BOOL IsWindowOfThisProcess(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid == GetCurrentProcessId();
+}
+
 void CompleteCapture(void) {
   HWND mask = glShared.glhMaskWnd;
   if (mask != NULL && (glShared.glCaptureMode == RectCopy || glShared.glCaptureMode == DrawCopy)) {
@@ -76,7 +82,14 @@ void CompleteCapture(void) {
   } else {
     if (mask != NULL) {
       TraceLog("WM_LBUTTONDOWN:ShowWindow SW_HIDE");
-      ShowWindow(mask, SW_HIDE);  // keep the mask out of the picture
+      // Window and control captures read the target window's own pixels, in which
+      // the mask over it has no part, so the hide need not be waited for: here, in
+      // the target's input thread, the mask is another program's window, and a
+      // synchronous hide would stall the target until the application has taken it.
+      if (IsWindowOfThisProcess(mask))
+        ShowWindow(mask, SW_HIDE);
+      else
+        ShowWindowAsync(mask, SW_HIDE);
     }
     // Before anything that takes time: from here every hook call passes on.
     glShared.glCaptured = 1;
