@@ -42,7 +42,7 @@ screenshots: build
 # The release package: dist/Vistrel-2.0.0-win32.zip (the three binaries, the user
 # guide and the licence) and the installer dist/Vistrel-2.0.0-setup.exe (NSIS).
 package: build
-	@bash scripts/package.sh $(BUILD)
+	@bash scripts/package.sh $(BUILD)/bin
 
 clean:
 	rm -rf $(BUILD)

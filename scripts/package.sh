@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# The release package of a build (make package):
-#   dist/Vistrel-2.0.0-win32.zip   the three binaries, UserGuide.txt, License.txt
-#   dist/Vistrel-2.0.0-setup.exe   the installer (NSIS)
-#   package.sh BUILD_DIR
+# The release package of a build's binaries (make package):
+#   DIST_DIR/Vistrel-2.0.0-win32.zip   the three binaries, UserGuide.txt, License.txt
+#   DIST_DIR/Vistrel-2.0.0-setup.exe   the installer (NSIS)
+#   package.sh BIN_DIR [DIST_DIR]      (DIST_DIR: dist/ of the repository)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "$1" && pwd)
-dist="$here/../dist"
+bin=$(cd "$1" && pwd)
+dist=${2:-"$here/../dist"}
 version=2.0.0
-stage="$build/package/Vistrel-$version"
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
 
-bash "$here/stage_package.sh" "$build/bin" "$stage"
+bash "$here/stage_package.sh" "$bin" "$stage"
 
 zip="$dist/Vistrel-$version-win32.zip"
 rm -f "$zip"

@@ -13,5 +13,7 @@ for f in Vistrel.exe Vistrel.dll Encoder.dll; do
   cp "$bin/$f" "$stage/$f"
 done
 crlf() { sed 's/\r*$/\r/' "$1" >"$2"; }
-crlf "$here/../docs/user-guide.txt" "$stage/UserGuide.txt"
+# The guide quotes the program's Chinese menu items: UTF-8 with a byte order mark,
+# which Notepad reads as UTF-8 whatever the system's code page.
+{ printf '\xef\xbb\xbf'; sed 's/\r*$/\r/' "$here/../docs/user-guide.txt"; } >"$stage/UserGuide.txt"
 crlf "$here/../LICENSE" "$stage/License.txt"
