@@ -61,10 +61,10 @@ def version_strings(blob):
 
 
 def rc_strings():
-    """CompanyName, LegalCopyright and ProductName as res/version.rc states them."""
+    """The texts of res/version.rc that name the product rather than one file."""
     text = open(os.path.join(REPO, "res", "version.rc"), encoding="utf-8").read()
     return {k: v for k, v in re.findall(r'VALUE "(\w+)", "([^"]*)"', text)
-            if k in ("CompanyName", "LegalCopyright", "ProductName", "ProductVersion")}
+            if k in ("CompanyName", "Comments", "LegalCopyright", "ProductName", "ProductVersion")}
 
 
 def check_zip(path, bindir):
