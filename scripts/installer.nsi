@@ -51,6 +51,8 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "2, 0, 0, 0"
 VIAddVersionKey /LANG=1033 "InternalName" "Vistrel-${VERSION}-setup"
 VIAddVersionKey /LANG=1033 "OriginalFilename" "Vistrel-${VERSION}-setup.exe"
 
+!include WinMessages.nsh
+
 Page directory
 Page instfiles
 UninstPage uninstConfirm
@@ -68,11 +70,55 @@ Function .onInit
   !insertmacro UseMachineScope
 FunctionEnd
 
+; A running Vistrel holds its files open: close it as its own window would be
+; closed (its tray icon goes with it) and wait, up to ten seconds, for its main
+; window to go. Hidden in the tray, the window is still found.
+!macro CloseRunningVistrel UN
+Function ${UN}CloseRunningVistrel
+  StrCpy $1 0
+  loop:
+    FindWindow $0 "VISTREL"
+    StrCmp $0 0 done
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+    Sleep 100
+    IntOp $1 $1 + 1
+    IntCmp $1 100 done loop done
+  done:
+FunctionEnd
+!macroend
+!insertmacro CloseRunningVistrel ""
+!insertmacro CloseRunningVistrel "un."
+
+; Deletes the file named on the stack, trying again for up to five seconds while
+; a program that has just ended still holds it.
+Function un.DeleteWhenFree
+  Exch $0
+  Push $1
+  StrCpy $1 0
+  retry:
+    ClearErrors
+    Delete "$0"
+    IfErrors 0 done
+    IntOp $1 $1 + 1
+    IntCmp $1 50 done
+    Sleep 100
+    Goto retry
+  done:
+  Pop $1
+  Pop $0
+FunctionEnd
+
+!macro DeleteWhenFree FILE
+  Push "${FILE}"
+  Call un.DeleteWhenFree
+!macroend
+
 Function un.onInit
   !insertmacro UseMachineScope
 FunctionEnd
 
 Section "Vistrel"
+  Call CloseRunningVistrel
   SetOutPath "$INSTDIR"
   File "${STAGE}\Vistrel.exe"
   File "${STAGE}\Vistrel.dll"
@@ -95,9 +141,10 @@ Section "Vistrel"
 SectionEnd
 
 Section "Uninstall"
-  Delete "$INSTDIR\Vistrel.exe"
-  Delete "$INSTDIR\Vistrel.dll"
-  Delete "$INSTDIR\Encoder.dll"
+  Call un.CloseRunningVistrel
+  !insertmacro DeleteWhenFree "$INSTDIR\Vistrel.exe"
+  !insertmacro DeleteWhenFree "$INSTDIR\Vistrel.dll"
+  !insertmacro DeleteWhenFree "$INSTDIR\Encoder.dll"
   Delete "$INSTDIR\UserGuide.txt"
   Delete "$INSTDIR\License.txt"
   Delete "$INSTDIR\uninstall.exe"

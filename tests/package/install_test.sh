@@ -2,7 +2,8 @@
 # The installer end to end, in a Wine prefix and on a display of its own: a silent
 # install, the installed files, shortcut and uninstall entry, one real capture by
 # the installed program, a silent uninstall, and what must and must not be left.
-# Twice: into the default folder, then with /D= into another one (no capture).
+# Twice: into the default folder, then with /D= into another one (no capture,
+# the program left running in the tray for the uninstaller to close).
 #   install_test.sh WORK_DIR PACKAGE_CHECK_EXE TEST_BIN_DIR PE32_BIN_DIR PACKAGE_DIST_DIR
 # Where no 32-bit code runs, the same installer script is built for the 64-bit
 # build of the test tree; elsewhere the shipped installer (PACKAGE_DIST_DIR) is used.
@@ -32,6 +33,7 @@ if [ "${1:-}" = --inside ]; then
   export VISTREL_PACKAGE_DIR='C:\Other Programs\Vistrel Capture'
   phase "silent install with /D=$VISTREL_PACKAGE_DIR" 'Setup.Installs'
   phase "the installed package" 'Installed.*'
+  phase "the installed program left running in the tray" 'RunningProgram.*'
   phase "silent uninstall" 'Setup.Uninstalls'
   phase "after the uninstall" 'Uninstalled.*'
   echo "install test: every step passed"

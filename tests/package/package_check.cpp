@@ -4,6 +4,7 @@
 //   Setup.Installs            the installer with /S (and /D= when a folder is given)
 //   Installed.*               the files, the shortcut, the uninstall entry, no autostart
 //   InstalledProgram.*        one real capture by the installed program
+//   RunningProgram.*          the installed program left running in the tray
 //   Setup.Uninstalls          the entry's QuietUninstallString, awaited to its end
 //   Uninstalled.*             nothing of ours left; the pictures and settings stay
 // The environment names the installer, the built binaries, the staged package
@@ -300,6 +301,18 @@ TEST_F(InstalledProgram, CapturesIntoTheSavePath) {
   EXPECT_EQ(files[0].substr(files[0].size() - 4), ".bmp") << files[0];
 }
 
+// The installed program left running, hidden to the tray, for the uninstall to meet.
+TEST(RunningProgram, StartsAndHidesToTheTray) {
+  Process app = Launch(InstallDir() + "\\Vistrel.exe");
+  ASSERT_TRUE(app.handle != NULL);
+  HWND main = WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout);
+  ASSERT_TRUE(main != NULL);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout));
+  PostMessageA(main, WM_COMMAND, IDM_HIDE, 0);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) == 0; }, Timeout));
+  ASSERT_TRUE(ProcessHasModule(app.pid, "Vistrel.dll"));
+}
+
 TEST(Setup, Uninstalls) {
   std::string quiet;
   ASSERT_TRUE(EntryValue(OurView, "QuietUninstallString", &quiet)) << "no QuietUninstallString";
@@ -328,6 +341,12 @@ TEST(Uninstalled, NothingOfOursIsLeft) {
 }
 
 TEST(Uninstalled, NothingStartsWithTheSystem) { ExpectNothingStartsWithTheSystem(); }
+
+// A copy that was running is closed by the uninstaller rather than left holding
+// its files.
+TEST(Uninstalled, NoVistrelIsRunning) {
+  EXPECT_TRUE(FindWindowA("VISTREL", NULL) == NULL);
+}
 
 // The picture of the capture and the profile section are the user's.
 TEST(Uninstalled, PicturesAndSettingsStay) {
