@@ -45,4 +45,4 @@ package: build
 	@bash scripts/package.sh $(BUILD)/bin
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) dist
