@@ -14,6 +14,7 @@
 //   arm_window                  WindowCopy armed over the 800 x 600 window
 //   hide_mask                   hides the mask, leaving the hook armed (to tell the two apart)
 //   null_hook on|off            a global mouse hook that does nothing, for comparison
+//   veil on|off                 a click-through translucent window over the 800 x 600 window, no hook
 //   moves N                     ms for N mouse moves delivered one by one, move messages received
 //   keep NAME                   copies the temporary file into WORK_DIR as NAME
 //   encode NAME | codec NAME | copy NAME   ms for BmpToJpg, the codec alone, a file copy
@@ -66,6 +67,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
   if (strcmp(verb, "arm_window") == 0) return ArmOverWindow(s);
   if (strcmp(verb, "hide_mask") == 0) return s.shared && ShowWindow(s.shared->glhMaskWnd, SW_HIDE) >= 0;
   if (strcmp(verb, "null_hook") == 0) return SetNullHook(s, strcmp(arg, "on") == 0);
+  if (strcmp(verb, "veil") == 0) return SetVeil(s, strcmp(arg, "on") == 0);
   if (strcmp(verb, "moves") == 0) return *count = 2, RunMoves(s, atoi(arg), &f[0], &f[1]);
   if (strcmp(verb, "keep") == 0) return CopyFileA(s.tempPath.c_str(), (s.workDir + arg).c_str(), FALSE) ? 1 : 0;
   if (strcmp(verb, "encode") == 0) return *count = 1, RunBmpToJpg(s, s.workDir + arg, &f[0]);

@@ -49,6 +49,9 @@ int RunCapture(BenchSetup& s, const char* kind, int jpeg, double* toTemp, double
 int ArmOverWindow(BenchSetup& s);
 // Installs (on) or removes (off) null_hook.dll's do-nothing global mouse hook.
 int SetNullHook(const BenchSetup& s, int on);
+// Shows (on) or removes (off) a translucent click-through window of the driver's own
+// over the 800 x 600 window, made like the mask but with no hook.
+int SetVeil(const BenchSetup& s, int on);
 // count real mouse moves over the 800 x 600 window, each waited for until the window
 // has had a move message after it; received: the move messages the window had.
 int RunMoves(BenchSetup& s, int count, double* ms, double* received);
