@@ -180,7 +180,8 @@ class SoakTest : public AppFixture {
       }
     if (red < (b.x - a.x) / 4 * 2) shortDrags++;
     // Under Wine the target becomes the active window once the mask is hidden; its
-    // caption is repainted in the active colours after the picture has been taken.
+    // caption is repainted in the active colours, before the picture is taken or
+    // after it, so the screen read afterwards may differ there.
     RECT caption;
     GetWindowRect(target->window, &caption);
     caption.bottom = o.y;

@@ -3,7 +3,8 @@
 // It answers WM_USER_NEWWINDOW like the application does and counts it and
 // WM_USER_COPIED (WM_APP_COUNT_OF tells the counts), calls StartHook(wParam) on
 // WM_APP_ARM and SetConfig(wParam) on WM_APP_CLIPBOARD, tells its handle of a
-// system cursor on WM_APP_SYSTEM_CURSOR, and exits with code 0
+// system cursor on WM_APP_SYSTEM_CURSOR and its thread's state of a key on
+// WM_APP_KEY_STATE, and exits with code 0
 // when its window is closed.
 #include <windows.h>
 #include <stdlib.h>
@@ -36,6 +37,8 @@ static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARA
       // Cursor handles differ from process to process: the tests compare the
       // shown cursor with the one this process loads.
       return (LRESULT)LoadCursorA(NULL, MAKEINTRESOURCEA(wParam));
+    case WM_APP_KEY_STATE:
+      return GetKeyState((int)wParam);
     case WM_DESTROY:
       pStop();
       PostQuitMessage(0);
