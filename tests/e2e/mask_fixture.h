@@ -224,10 +224,17 @@ class MaskFixture : public CaptureFixture {
       return IsWindowVisible(palette) == 0;
     }, Timeout);
   }
+  // A click Wine hands over with a late move echo can land where the cursor was
+  // before: the palette is clicked again until the choice is taken (a second click
+  // on the same button or swatch changes nothing).
+  template <class Chosen>
+  bool ChooseOnPalette(POINT p, Chosen chosen) {
+    return WaitUntil([&] { return ClickPalette(p) && WaitUntil(chosen, 2000); }, Timeout);
+  }
   bool ChooseTool(POINT button, DrawTool tool) {
-    return ClickPalette(button) && WaitUntil([&] { return rec->glCurDrawTool == tool; }, Timeout);
+    return ChooseOnPalette(button, [&] { return rec->glCurDrawTool == tool; });
   }
   bool ChooseColour(POINT swatch, COLORREF colour) {
-    return ClickPalette(swatch) && WaitUntil([&] { return rec->glCurColor == colour; }, Timeout);
+    return ChooseOnPalette(swatch, [&] { return rec->glCurColor == colour; });
   }
 };
