@@ -13,6 +13,7 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_art import REPO, Failure, read_resources  # noqa: E402
+from check_binaries import version_strings  # noqa: E402
 
 RT_VERSION = 16
 VERSION = "2.0.0"
@@ -30,34 +31,6 @@ def check(ok, what):
     else:
         failed += 1
         print("FAIL:", what)
-
-
-def version_strings(blob):
-    """The StringFileInfo values of a VS_VERSIONINFO resource, as {key: value}."""
-    out = {}
-
-    def walk(at, end, depth):
-        while at + 6 <= end:
-            length, value_length, kind = struct.unpack_from("<HHH", blob, at)
-            if length == 0:
-                return
-            key_end = at + 6
-            while blob[key_end:key_end + 2] != b"\0\0":
-                key_end += 2
-            key = blob[at + 6:key_end].decode("utf-16-le")
-            value_at = (key_end + 2 + 3) & ~3
-            if depth == 2 and kind == 1:
-                text = blob[value_at:value_at + 2 * value_length].decode("utf-16-le")
-                out[key] = text.rstrip("\0")
-            elif depth < 2 and (depth > 0 or key == "StringFileInfo"):
-                walk(value_at, at + length, depth + 1)
-            at = (at + length + 3) & ~3
-
-    # VS_VERSIONINFO: header, key, padding, the fixed info, then the children.
-    length, value_length = struct.unpack_from("<HH", blob, 0)
-    fixed = (6 + len("VS_VERSION_INFO\0") * 2 + 3) & ~3
-    walk((fixed + value_length + 3) & ~3, length, 0)
-    return out
 
 
 def rc_strings():
@@ -122,7 +95,10 @@ def check_installer(path):
         return
     fields = struct.unpack_from("<13I", blob, at)
     check(fields[2:6] == (0x20000, 0, 0x20000, 0), "installer: file and product version 2.0.0.0")
-    strings = version_strings(blob)
+    # NSIS writes one string table; its values, whatever its language block.
+    strings = {}
+    for table in version_strings(blob)[1].values():
+        strings.update(table)
     for key, value in rc_strings().items():
         check(strings.get(key) == value, "installer: %s %r (found %r)" % (key, value, strings.get(key)))
     check(strings.get("FileVersion") == "2, 0, 0, 0", "installer: FileVersion 2, 0, 0, 0")
