@@ -355,7 +355,10 @@ def main():
     p.add_argument("--runs", type=int, default=20)
     p.add_argument("--captures", type=int, default=100)
     p.add_argument("--moves", type=int, default=1000)
+    p.add_argument("--phases", help="only these phases (comma-separated: captures, jpeg, start-up, "
+                   "memory, mouse moves); prints the medians and writes no table")
     a = p.parse_args()
+    chosen = a.phases.split(",") if a.phases else None
 
     wine = os.environ["VISTREL_WINE"]
     work = os.path.join(os.environ["WINEPREFIX"], "drive_c", WORK)
@@ -376,11 +379,17 @@ def main():
                           ("start-up", lambda: phase_startup(d, f, a.runs)),
                           ("memory", lambda: phase_memory(d, f, a.captures)),
                           ("mouse moves", lambda: phase_moves(d, f, a.runs, a.moves))):
+            if chosen and name not in chosen:
+                continue
             print("Phase: %s (load %s)" % (name, load()), flush=True)
             run()
     finally:
         d.close()
     meta["load_after"] = load()
+    if chosen:
+        for name in sorted(f.samples):
+            print("%-24s %s" % (name, f.cell(name)))
+        return
 
     rows, steps = table(f, sizes, meta)
     wine_version = subprocess.run([wine, "--version"], capture_output=True, text=True).stdout.strip()

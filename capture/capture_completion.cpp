@@ -2,6 +2,7 @@
 // WindowCopy and ControlCopy, in the application in RectCopy and DrawCopy.
 #include "capture/capture_internal.h"
 #include "capture/draw_objects.h"
+#include "capture/screen_settle.h"
 #include "capture/shared_state.h"
 #include "common/temp_file_path.h"
 #include "common/trace_log.h"
@@ -12,44 +13,36 @@ static void RemoveStaleTempFile(void) {
   if (GetCaptureTempPath(path)) DeleteFileA(path);
 }
 
-// How long the screen is given to show what the mask covered.
-static const DWORD kScreenSettleMs = 100;
-
-// RectCopy and DrawCopy read the screen itself, and a hidden mask stays on it until
-// the display has taken the hide and the windows below have drawn themselves again
-// (a compositor shows it until its next frame): read at once, the picture holds the
-// mask, its selection rectangle or its drawings. The wait takes nothing from the
-// queue, but lets the window system work on this thread meanwhile.
-static void LetScreenShowWhatMaskCovered(void) {
-  DWORD start = GetTickCount();
-  DWORD waited;
-  while ((waited = GetTickCount() - start) < kScreenSettleMs)
-    MsgWaitForMultipleObjectsEx(0, NULL, kScreenSettleMs - waited, QS_ALLINPUT, 0);
-}
-
 static BOOL IsWindowOfThisProcess(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   return pid == GetCurrentProcessId();
 }
 
+// From here every hook call passes on: set before anything that takes time.
+static void MarkCaptureTaken(void) { glShared.glCaptured = 1; }
+
 void CompleteCapture(void) {
   HWND mask = glShared.glhMaskWnd;
-  if (mask != NULL) {
+  if (mask == NULL) {
+    MarkCaptureTaken();
+  } else {
     TraceLog("WM_LBUTTONDOWN:ShowWindow SW_HIDE");
-    // Window and control captures read the target window's own pixels, in which
-    // the mask over it has no part, so the hide need not be waited for: there, in
-    // the target's input thread, the mask is another program's window, and a
-    // synchronous hide would stall the target until the application has taken it.
-    if (IsWindowOfThisProcess(mask))
-      ShowWindow(mask, SW_HIDE);  // keep the mask out of the picture
-    else
-      ShowWindowAsync(mask, SW_HIDE);
+    if (glShared.glCaptureMode == RectCopy || glShared.glCaptureMode == DrawCopy) {
+      // These read the screen itself: the mask must be off it first.
+      HideMaskAndWaitForScreen(mask, MarkCaptureTaken);
+    } else {
+      // Window and control captures read the target window's own pixels, in which
+      // the mask over it has no part, so the hide need not be waited for: there, in
+      // the target's input thread, the mask is another program's window, and a
+      // synchronous hide would stall the target until the application has taken it.
+      if (IsWindowOfThisProcess(mask))
+        ShowWindow(mask, SW_HIDE);
+      else
+        ShowWindowAsync(mask, SW_HIDE);
+      MarkCaptureTaken();
+    }
   }
-  // Before anything that takes time: from here every hook call passes on.
-  glShared.glCaptured = 1;
-  if (mask != NULL && (glShared.glCaptureMode == RectCopy || glShared.glCaptureMode == DrawCopy))
-    LetScreenShowWhatMaskCovered();
   if (!SaveToFile(glShared.glhTargetWnd)) {
     TraceLog("WM_LBUTTONDOWN:SaveToFile Failed");
     RemoveStaleTempFile();

@@ -1,6 +1,7 @@
 // The exports of Vistrel.dll (InitHook, StartHook, StopHook, SetConfig; MoveMaskWindow
 // lives in mask_placement.cpp) and its entry point.
 #include "capture/capture_internal.h"
+#include "capture/screen_settle.h"
 #include "capture/shared_state.h"
 #include "capture/tool_buttons.h"
 #include "common/trace_log.h"
@@ -86,7 +87,7 @@ extern "C" int WINAPI InitHook(HINSTANCE libraryModule, HWND mainWindow, HINSTAN
         (LPCSTR)(ULONG_PTR)LOWORD(glShared.glMaskWndClass), "MaskWindow", WS_BORDER,
         CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, glShared.glhMainWnd, NULL, glShared.glhInstance, NULL);
     if (glShared.glhMaskWnd == NULL) TraceLog("CreateWindow (MaskWindow) Failed");
-    if (!SetLayeredWindowAttributes(glShared.glhMaskWnd, 0, 153, LWA_ALPHA))
+    if (!SetLayeredWindowAttributes(glShared.glhMaskWnd, 0, kMaskAlpha, LWA_ALPHA))
       TraceLog("SetLayeredWindowAttributes (MaskWindow) Failed");
 
     if (glShared.glDrawToolsWndClass == 0) {

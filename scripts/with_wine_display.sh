@@ -40,8 +40,9 @@ export DISPLAY=":$display"
 # leaves the mask's pixels on the screen until the programs below repaint, and a
 # grab right after the hide would read them: have the server keep every
 # window's contents and compose the screen itself (automatic compositing).
-# VISTREL_COMPOSITOR=-n blends translucent windows instead, as a person sees them.
-if command -v xcompmgr >/dev/null 2>&1; then
+# VISTREL_COMPOSITOR=-n blends translucent windows instead, as a person sees them;
+# VISTREL_COMPOSITOR=none leaves the display without a compositor.
+if [ "${VISTREL_COMPOSITOR:-}" != none ] && command -v xcompmgr >/dev/null 2>&1; then
   xcompmgr "${VISTREL_COMPOSITOR:--a}" >/dev/null 2>&1 &
   compositor_pid=$!
 fi

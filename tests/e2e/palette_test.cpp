@@ -381,14 +381,18 @@ class AppPaletteTest : public PaletteTest {
 
  public:
   void Click(int x, int y) { ClickOnPalette(x, y); }
+  void Move(int x, int y) { MoveOnPalette(x, y); }
 };
 
 // Clicks there until the tool is the one wanted. The application has no round
 // trip to show it has taken a move, and under load Wine now and then hands it a
 // late echo of the move before, so a click may land where the cursor was: a
-// second click there picks the same again and changes nothing.
+// second click there picks the same again and changes nothing. Each try comes from
+// a few pixels away, so that an echo stuck one pixel off is moved out of the way.
 static bool PickUntil(AppPaletteTest* test, int x, int y, std::function<bool()> picked) {
+  int tries = 0;
   return WaitUntil([&] {
+    if (tries++ > 0) test->Move(x, y + 6);
     test->Click(x, y);
     return WaitUntil(picked, 1000);
   }, Timeout);

@@ -1,0 +1,141 @@
+// After the mask is hidden the screen still shows it until the display has taken
+// the hide: a compositor draws the screen without it in its next frame, and a
+// display that does not compose waits for the windows below to draw themselves.
+// RectCopy and DrawCopy read the screen itself, so they wait for that before the
+// grab; a picture read at once holds the mask, its selection or its drawings.
+#include "capture/screen_settle.h"
+
+// The longest the screen is given to show what the mask covered.
+static const DWORD kScreenSettleMs = 100;
+
+// Points of the screen watched for the mask to go: a grid over its client area.
+static const int kSampleGrid = 5;
+static const int kSampleCount = kSampleGrid * kSampleGrid;
+
+
+COLORREF MaskColour(void) { return GetSysColor(COLOR_WINDOW); }
+
+// The channel value beneath a blend of `mask` at `alpha` that reads `shown`.
+static int ChannelBeneath(int shown, int mask, int alpha) {
+  int visible = 255 - alpha;
+  int scaled = 255 * shown - alpha * mask;
+  return scaled >= 0 ? (scaled + visible / 2) / visible : -((-scaled + visible / 2) / visible);
+}
+
+// How far, per channel, the screen may read from the colour computed for it: the
+// blend's rounding by one step, magnified by the division, and this division's own.
+static BOOL ChannelMatches(int before, int now, int mask, int alpha) {
+  int tolerance = 255 / (255 - alpha) + 2;
+  int difference = now - ChannelBeneath(before, mask, alpha);
+  return difference >= -tolerance && difference <= tolerance;
+}
+
+BOOL ShowsScreenWithoutMask(COLORREF before, COLORREF now, COLORREF mask, BYTE alpha) {
+  if (now == before) return FALSE;
+  if (before == mask) return TRUE;
+  if (alpha == 255) return FALSE;
+  return ChannelMatches(GetRValue(before), GetRValue(now), GetRValue(mask), alpha) &&
+         ChannelMatches(GetGValue(before), GetGValue(now), GetGValue(mask), alpha) &&
+         ChannelMatches(GetBValue(before), GetBValue(now), GetBValue(mask), alpha);
+}
+
+static void SamplePoints(HWND mask, POINT* points) {
+  RECT client;
+  GetClientRect(mask, &client);
+  for (int row = 0; row < kSampleGrid; row++)
+    for (int column = 0; column < kSampleGrid; column++) {
+      POINT* p = &points[row * kSampleGrid + column];
+      p->x = client.right * (2 * column + 1) / (2 * kSampleGrid);
+      p->y = client.bottom * (2 * row + 1) / (2 * kSampleGrid);
+      ClientToScreen(mask, p);
+    }
+}
+
+static BOOL AnyPointShowsScreen(HDC screen, const POINT* points, const COLORREF* before,
+                                COLORREF mask) {
+  for (int i = 0; i < kSampleCount; i++)
+    if (ShowsScreenWithoutMask(before[i], GetPixel(screen, points[i].x, points[i].y), mask,
+                               kMaskAlpha))
+      return TRUE;
+  return FALSE;
+}
+
+typedef HRESULT(WINAPI* CompositionEnabledProc)(BOOL*);
+typedef HRESULT(WINAPI* FlushProc)(void);
+
+// Where the desktop is composed, waits for the compositor's next frame, which no
+// longer holds the hidden mask; 1 when it did. Reading points of a composed screen
+// is slow, and the frame is the answer they would give.
+static BOOL WaitForComposedFrame(void) {
+  char path[MAX_PATH];
+  static const char kName[] = "\\dwmapi.dll";
+  UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  if (length == 0 || length + sizeof kName > MAX_PATH) return FALSE;
+  lstrcpyA(path + length, kName);
+  HMODULE dwm = LoadLibraryA(path);  // not there before Vista
+  if (dwm == NULL) return FALSE;
+  CompositionEnabledProc enabled =
+      (CompositionEnabledProc)(void*)GetProcAddress(dwm, "DwmIsCompositionEnabled");
+  FlushProc flush = (FlushProc)(void*)GetProcAddress(dwm, "DwmFlush");
+  BOOL composed = FALSE;
+  BOOL flushed = enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) &&
+                 composed && SUCCEEDED(flush());
+  FreeLibrary(dwm);
+  return flushed;
+}
+
+// The windows below the mask, and how long they may take to answer.
+struct RepaintRound {
+  RECT covered;
+  DWORD deadline;
+};
+
+static DWORD TimeLeft(DWORD deadline) {
+  LONG left = (LONG)(deadline - GetTickCount());
+  return left > 0 ? (DWORD)left : 0;
+}
+
+// A display that does not compose has the windows below draw what the mask covered
+// once they have taken the hide in. A window that has answered a message sent after
+// that has done so; one of this thread is drawn here and now. A hung window is not
+// waited for, a busy one only until the deadline.
+static BOOL CALLBACK LetWindowRepaint(HWND window, LPARAM param) {
+  RepaintRound* round = (RepaintRound*)param;
+  RECT r, common;
+  if (!IsWindowVisible(window) || !GetWindowRect(window, &r) || !IntersectRect(&common, &r, &round->covered))
+    return TRUE;
+  if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId()) {
+    UpdateWindow(window);
+    return TRUE;
+  }
+  DWORD left = TimeLeft(round->deadline);
+  if (left == 0) return FALSE;
+  DWORD_PTR answer;
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, left, &answer);
+  return TRUE;
+}
+
+void HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
+  POINT points[kSampleCount];
+  COLORREF before[kSampleCount];
+  COLORREF colour = MaskColour();
+  RepaintRound round;
+  GetWindowRect(mask, &round.covered);
+  HDC screen = GetDC(NULL);
+  SamplePoints(mask, points);
+  if (screen != NULL)
+    for (int i = 0; i < kSampleCount; i++) before[i] = GetPixel(screen, points[i].x, points[i].y);
+  ShowWindow(mask, SW_HIDE);
+  onHidden();
+  round.deadline = GetTickCount() + kScreenSettleMs;
+  if (!WaitForComposedFrame() && screen != NULL) {
+    // First the display takes the hide: a watched point shows it. The wait takes
+    // nothing from the queue, but lets the window system work on this thread
+    // meanwhile. A screen on which no watched point can show the change (all of it
+    // the mask's colour) runs into the limit.
+    while (TimeLeft(round.deadline) > 0 && !AnyPointShowsScreen(screen, points, before, colour))
+      MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
+    EnumWindows(LetWindowRepaint, (LPARAM)&round);
+  }
+  if (screen != NULL) ReleaseDC(NULL, screen);
+}

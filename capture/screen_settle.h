@@ -1,0 +1,20 @@
+// Waiting, after the mask is hidden, until the screen shows what it covered.
+#pragma once
+#include <windows.h>
+
+// The mask's constant opacity (SetLayeredWindowAttributes) and its colour (its
+// class brush, COLOR_WINDOW).
+static const BYTE kMaskAlpha = 153;
+COLORREF MaskColour(void);
+
+// Whether a screen point that read `before` with the mask over it and reads `now`
+// shows the screen without the mask. Either the mask was shown opaque (a display
+// that does not blend: `before` is the mask's own colour) and the point changed, or
+// it was blended over the screen and `now` is the colour that lay beneath it. A
+// change to any other colour is the screen below changing under the mask (a film,
+// a blinking caret), which says nothing about the mask being gone.
+BOOL ShowsScreenWithoutMask(COLORREF before, COLORREF now, COLORREF mask, BYTE alpha);
+
+// Hides the mask and returns once the screen no longer shows it, or after
+// kScreenSettleMs at the most. `onHidden` runs right after the hide.
+void HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void));

@@ -1,0 +1,73 @@
+// The rule that tells a screen point without the mask from one still under it.
+#include <gtest/gtest.h>
+
+#include "capture/screen_settle.h"
+
+namespace {
+
+const COLORREF kWhite = RGB(255, 255, 255);
+
+// A channel of `mask` at `alpha` over `beneath`, rounded the way a compositor may.
+int Blend(int mask, int beneath, int alpha, int rounding) {
+  int sum = alpha * mask + (255 - alpha) * beneath;
+  return rounding == 0 ? sum / 255 : rounding == 1 ? (sum + 127) / 255 : (sum + 254) / 255;
+}
+
+COLORREF BlendColour(COLORREF mask, COLORREF beneath, int alpha, int rounding) {
+  return RGB(Blend(GetRValue(mask), GetRValue(beneath), alpha, rounding),
+             Blend(GetGValue(mask), GetGValue(beneath), alpha, rounding),
+             Blend(GetBValue(mask), GetBValue(beneath), alpha, rounding));
+}
+
+TEST(ScreenSettle, UnchangedPointShowsNothing) {
+  EXPECT_FALSE(ShowsScreenWithoutMask(kWhite, kWhite, kWhite, kMaskAlpha));
+  EXPECT_FALSE(ShowsScreenWithoutMask(RGB(200, 180, 160), RGB(200, 180, 160), kWhite, kMaskAlpha));
+}
+
+TEST(ScreenSettle, OpaqueMaskGoneWhenItsColourChanges) {
+  EXPECT_TRUE(ShowsScreenWithoutMask(kWhite, RGB(160, 176, 208), kWhite, kMaskAlpha));
+  EXPECT_TRUE(ShowsScreenWithoutMask(kWhite, RGB(254, 255, 255), kWhite, kMaskAlpha));
+  EXPECT_TRUE(ShowsScreenWithoutMask(RGB(10, 20, 30), RGB(0, 0, 0), RGB(10, 20, 30), 255));
+  // Fully opaque and not the mask's colour: one of its own lines; nothing to learn.
+  EXPECT_FALSE(ShowsScreenWithoutMask(RGB(0, 0, 128), RGB(1, 2, 3), kWhite, 255));
+}
+
+// Every colour beneath, every rounding, several masks and opacities: the point that
+// then shows the colour beneath counts as uncovered.
+TEST(ScreenSettle, BlendedMaskGoneWhenTheColourBeneathShows) {
+  const COLORREF masks[] = {kWhite, RGB(212, 208, 200), RGB(0, 0, 0), RGB(40, 90, 200)};
+  const int alphas[] = {kMaskAlpha, 64, 200};
+  for (COLORREF mask : masks)
+    for (int alpha : alphas)
+      for (int rounding = 0; rounding < 3; rounding++)
+        for (int v = 0; v < 256; v += 3) {
+          COLORREF beneath = RGB(v, 255 - v, (v * 7) % 256);
+          COLORREF shown = BlendColour(mask, beneath, alpha, rounding);
+          if (shown == beneath || shown == mask) continue;
+          ASSERT_TRUE(ShowsScreenWithoutMask(shown, beneath, mask, (BYTE)alpha))
+              << "mask " << std::hex << mask << " alpha " << std::dec << alpha << " beneath "
+              << std::hex << beneath << " rounding " << rounding;
+        }
+}
+
+// A screen that changes under the mask (a film playing) changes the blended point
+// to the blend of the new colour, or, read mid-frame, to anything: neither is the
+// colour that lay beneath, so the wait goes on.
+TEST(ScreenSettle, ScreenChangingUnderBlendedMaskIsNotTheMaskGoing) {
+  int taken = 0, cases = 0;
+  for (int v = 0; v < 256; v += 5)
+    for (int step = 20; step <= 120; step += 50) {
+      COLORREF beneath = RGB(v, (v * 3) % 256, 255 - v);
+      COLORREF changed = RGB((v + step) % 256, (v * 3 + step) % 256, (255 - v + 2 * step) % 256);
+      COLORREF shown = BlendColour(kWhite, beneath, kMaskAlpha, 1);
+      COLORREF shownChanged = BlendColour(kWhite, changed, kMaskAlpha, 1);
+      if (shown == kWhite) continue;
+      cases += 2;
+      taken += ShowsScreenWithoutMask(shown, shownChanged, kWhite, kMaskAlpha);
+      taken += ShowsScreenWithoutMask(shown, changed, kWhite, kMaskAlpha);
+    }
+  EXPECT_GT(cases, 200);
+  EXPECT_EQ(0, taken);
+}
+
+}  // namespace
