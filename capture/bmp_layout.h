@@ -17,6 +17,10 @@ int BmpDepthForDisplay(int displayBits);
 
 BmpLayout ComputeBmpLayout(int width, int height, int depth);
 
+// Whether a file of that depth is a device-independent section's bits as they
+// stand: no colour table, BI_RGB rows bottom first.
+inline bool HasDirectLayout(int depth) { return depth == 24 || depth == 32; }
+
 // The 40-byte information header as the file carries it (image size 0).
 void FillBmpInfoHeader(const BmpLayout& layout, BITMAPINFOHEADER* header);
 

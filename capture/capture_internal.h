@@ -21,8 +21,10 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 // capture_completion.cpp: the capturing right-click, in whichever process takes it.
 void CompleteCapture(void);
 
-// screen_grab.cpp: the target's pixels; the caller owns the bitmap.
-HBITMAP GrabTargetBitmap(HWND window);
+// screen_grab.cpp: the target's pixels; the caller owns the bitmap. With
+// sectionDepth 24 or 32, a device-independent section laid out as a file of that
+// depth; otherwise a bitmap compatible with the window.
+HBITMAP GrabTargetBitmap(HWND window, int sectionDepth);
 
 // bmp_writer.cpp: writes "CaptureTemp.bmp"; 1 when the whole file was written.
 int SaveToFile(HWND window);

@@ -1,5 +1,6 @@
 // GrabTargetBitmap: the target's pixels in a bitmap, with the RectCopy selection
 // applied and, in DrawCopy, the drawings painted over them.
+#include "capture/bmp_layout.h"
 #include "capture/capture_internal.h"
 #include "capture/draw_objects.h"
 #include "capture/grab_geometry.h"
@@ -31,7 +32,23 @@ static void PaintDrawingsOnto(HDC mem, HWND target) {
   SetViewportOrgEx(mem, previous.x, previous.y, NULL);
 }
 
-HBITMAP GrabTargetBitmap(HWND window) {
+// The bitmap the grab lands in. At 24 and 32 bits: a device-independent section of
+// the file's own depth and row order, so that the grab is the only pass over the
+// pixels and the file is written from its bits as they stand. Otherwise (a colour
+// table to choose, or no section to be had): one compatible with the window,
+// converted when the file is written.
+static HBITMAP CreateGrabBitmap(HDC src, int w, int h, int depth) {
+  if (HasDirectLayout(depth)) {
+    BITMAPINFO info;
+    FillBmpInfoHeader(ComputeBmpLayout(w, h, depth), &info.bmiHeader);
+    void* bits = NULL;
+    HBITMAP section = CreateDIBSection(src, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (section != NULL) return section;
+  }
+  return CreateCompatibleBitmap(src, w, h);
+}
+
+HBITMAP GrabTargetBitmap(HWND window, int sectionDepth) {
   if (window == NULL) return NULL;
   HDC src = GetWindowDC(window);
   HDC mem = CreateCompatibleDC(src);
@@ -48,7 +65,7 @@ HBITMAP GrabTargetBitmap(HWND window) {
   if (glShared.glCaptureMode == RectCopy) source = SelectionInTarget(window);
   int w = source.right - source.left, h = source.bottom - source.top;
 
-  HBITMAP bitmap = CreateCompatibleBitmap(src, w, h);
+  HBITMAP bitmap = CreateGrabBitmap(src, w, h, sectionDepth);
   HGDIOBJ previous = SelectObject(mem, bitmap);
   BitBlt(mem, 0, 0, w, h, src, source.left, source.top, SRCCOPY);
   // RectCopy and DrawCopy run only in the application's process, where the

@@ -157,3 +157,80 @@ TEST_F(BmpWriterTest, FileHeldOpenByAnotherProgramIsAFailure) {
   EXPECT_EQ(GetFileSize(holder, NULL), 0u);
   CloseHandle(holder);
 }
+
+// A window of this process painted in bands of known colours, 37 x 23 (odd, so
+// that 24-bit rows carry fill).
+static LRESULT CALLBACK BandsWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    const COLORREF bands[] = {RGB(1, 2, 3), RGB(250, 128, 7), RGB(0, 200, 255), RGB(255, 255, 255)};
+    for (int i = 0; i < 4; i++) {
+      HBRUSH brush = CreateSolidBrush(bands[i]);
+      RECT r = {i * 10, 0, i * 10 + 10, 23};
+      FillRect(dc, &r, brush);
+      DeleteObject(brush);
+    }
+    SetPixel(dc, 5, 0, RGB(9, 99, 199));  // the top row, stored last
+    EndPaint(window, &ps);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static std::string ReadAll(const char* path) {
+  BmpFile bmp = ReadBmpFile(path);
+  return bmp.ok ? bmp.bytes : std::string();
+}
+
+// The grab at 24 and 32 bits lands in a section of the file's layout and is written
+// from its bits as they stand; the file is byte for byte the one the conversion of
+// the same pixels from a compatible bitmap gives.
+TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = BandsWndProc;
+  wc.hInstance = GetModuleHandleA(NULL);
+  wc.lpszClassName = "VistrelTestBands";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 40, 40, 37, 23,
+                                NULL, NULL, wc.hInstance, NULL);
+  ASSERT_TRUE(window != NULL);
+  UpdateWindow(window);
+  for (int depth : {24, 32}) {
+    HBITMAP grab = GrabTargetBitmap(window, depth);
+    ASSERT_TRUE(grab != NULL);
+    DIBSECTION section;
+    ASSERT_EQ(GetObjectA(grab, sizeof(section), &section), (int)sizeof(section)) << depth;
+    EXPECT_EQ(section.dsBmih.biBitCount, depth);
+
+    // The same pixels in a compatible bitmap, which the writer converts.
+    HDC screen = GetDC(NULL);
+    HBITMAP compatible = CreateCompatibleBitmap(screen, 37, 23);
+    HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+    HGDIOBJ oldFrom = SelectObject(from, grab), oldTo = SelectObject(to, compatible);
+    BitBlt(to, 0, 0, 37, 23, from, 0, 0, SRCCOPY);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    ReleaseDC(NULL, screen);
+
+    int onClipboard = 1;
+    ASSERT_EQ(WriteCaptureFile(grab, depth, 0, &onClipboard), 1);
+    std::string direct = ReadAll(path);
+    ASSERT_EQ(WriteCaptureFile(compatible, depth, 0, &onClipboard), 1);
+    std::string converted = ReadAll(path);
+    ASSERT_FALSE(direct.empty());
+    EXPECT_TRUE(direct == converted) << depth;
+    BmpFile bmp = ReadBmpFile(path);
+    EXPECT_EQ(bmp.Pixel(0, 10), RGB(1, 2, 3)) << depth;
+    EXPECT_EQ(bmp.Pixel(15, 22), RGB(250, 128, 7)) << depth;
+    EXPECT_EQ(bmp.Pixel(25, 3), RGB(0, 200, 255)) << depth;
+    EXPECT_EQ(bmp.Pixel(36, 22), RGB(255, 255, 255)) << depth;
+    EXPECT_EQ(bmp.Pixel(5, 0), RGB(9, 99, 199)) << depth;
+    DeleteObject(grab);
+    DeleteObject(compatible);
+  }
+  DestroyWindow(window);
+}
