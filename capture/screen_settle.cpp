@@ -65,23 +65,23 @@ typedef HRESULT(WINAPI* FlushProc)(void);
 
 // Where the desktop is composed, waits for the compositor's next frame, which no
 // longer holds the hidden mask; 1 when it did. Reading points of a composed screen
-// is slow, and the frame is the answer they would give.
+// is slow, and the frame is the answer they would give. The compositor's library
+// is a system one and stays loaded once loaded here: loading it is the slow part.
 static BOOL WaitForComposedFrame(void) {
   char path[MAX_PATH];
   static const char kName[] = "\\dwmapi.dll";
   UINT length = GetSystemDirectoryA(path, MAX_PATH);
   if (length == 0 || length + sizeof kName > MAX_PATH) return FALSE;
   lstrcpyA(path + length, kName);
-  HMODULE dwm = LoadLibraryA(path);  // not there before Vista
+  HMODULE dwm = GetModuleHandleA(path);
+  if (dwm == NULL) dwm = LoadLibraryA(path);  // not there before Vista
   if (dwm == NULL) return FALSE;
   CompositionEnabledProc enabled =
       (CompositionEnabledProc)(void*)GetProcAddress(dwm, "DwmIsCompositionEnabled");
   FlushProc flush = (FlushProc)(void*)GetProcAddress(dwm, "DwmFlush");
   BOOL composed = FALSE;
-  BOOL flushed = enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) &&
-                 composed && SUCCEEDED(flush());
-  FreeLibrary(dwm);
-  return flushed;
+  return enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) && composed &&
+         SUCCEEDED(flush());
 }
 
 // The windows below the mask, and how long they may take to answer.
