@@ -27,12 +27,17 @@ NOTES = [
     "- The full-screen captures hide a mask that covers the screen before they read it; the raw floor "
     "has nothing to hide. Any wait the library makes for the screen to show what the mask covered "
     "counts against it.",
+    "- The raw floor grabs into a device bitmap and converts it with GetDIBits, as a plain program "
+    "would. With the clipboard switch off, as here, Vistrel grabs straight into a bitmap laid out as the "
+    "file, so that the grab is its only pass over the pixels.",
+    "- scrot reads the screen through X shared memory (imlib2's XShmGetImage); Wine reads it through the "
+    "X connection (XGetImage), as xwd does. The raw floor itself is therefore slower than scrot.",
     "- A WindowCopy capture runs inside the target program, in its mouse hook; the raw floor for that "
     "window is the window's own program capturing itself on the same right-click.",
     "- Memory: Wine reports a process's private (anonymous) memory as its page-file usage; the table "
-    "shows that. The first captures of any program that reads the screen leave the X11 driver's image "
-    "buffer in the C library's heap (about the size of one screen picture), the raw floor's as much as "
-    "Vistrel's; flat means no growth after that.",
+    "shows that. The raw floor's first captures leave about one screen picture more in its heap for "
+    "good (so did Vistrel's while it converted the grab with GetDIBits); flat means no growth after the "
+    "first captures.",
     "- Mouse moves are sent one at a time and each is waited for until the foreign window has received "
     "it. A global mouse hook that does nothing (bench/null_hook.cpp) shows what any hook costs under "
     "Wine; the armed hook with its mask hidden by the driver shows the hook procedure's own cost, and "
