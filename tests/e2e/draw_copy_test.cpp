@@ -104,13 +104,28 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
 }
 
 TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) {
-  ArmFullScreen(DrawCopy);
-  ASSERT_TRUE(ChooseColour(RedSwatch, Red));
-  ASSERT_TRUE(ChooseTool(LineButton, DrawObjLine));
+  // Wine now and then hands the mask a late echo of an earlier move between the
+  // press and the release, which turns the click into a short drag and leaves an
+  // object of some size: that one is captured away and the click tried again. An
+  // object of no size is the click's own doing.
   POINT click = ClientPoint(300, 60);
-  ClickOnScreen(click);
-  // The palette click is handled after the click on the mask.
-  ASSERT_TRUE(ChooseTool(RectangleButton, DrawObjRectangle));
+  for (int attempt = 0;; attempt++) {
+    ArmFullScreen(DrawCopy);
+    ASSERT_TRUE(ChooseColour(RedSwatch, Red));
+    ASSERT_TRUE(ChooseTool(LineButton, DrawObjLine));
+    ClickOnScreen(click);
+    // The palette click is handled after the click on the mask.
+    ASSERT_TRUE(ChooseTool(RectangleButton, DrawObjRectangle));
+    if (ObjectCount() == 0) break;
+    DrawObj added;
+    ASSERT_TRUE(NewestObject(&added));
+    ASSERT_FALSE(added.rect.left == added.rect.right && added.rect.top == added.rect.bottom)
+        << "the click made an object";
+    ASSERT_LT(attempt, 2) << "every click came with a move";
+    LRESULT copies = Copies();
+    Step(click);
+    ASSERT_TRUE(CaptureHere(copies));
+  }
   EXPECT_EQ(ObjectCount(), 0);
   EXPECT_TRUE(rec->glCurDrawObj == NULL);
 
