@@ -45,26 +45,17 @@ inline HWND WaitForDialog(DWORD pid, const wchar_t* caption, DWORD timeoutMs) {
   return (found != NULL && IsWindowVisible(found)) ? found : NULL;
 }
 
-inline void KeyInput(WORD key, DWORD flags) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = flags;
-  SendInput(1, &input, sizeof(input));
-}
-
 // Types the character with Alt held, with Shift too when the layout needs it.
 inline void TypeWithAlt(char c) {
   SHORT scan = VkKeyScanA(c);
   WORD key = LOBYTE(scan);
   bool shift = (HIBYTE(scan) & 1) != 0;
-  KeyInput(VK_MENU, 0);
-  if (shift) KeyInput(VK_SHIFT, 0);
-  KeyInput(key, 0);
-  KeyInput(key, KEYEVENTF_KEYUP);
-  if (shift) KeyInput(VK_SHIFT, KEYEVENTF_KEYUP);
-  KeyInput(VK_MENU, KEYEVENTF_KEYUP);
+  KeyEvent(VK_MENU, 0);
+  if (shift) KeyEvent(VK_SHIFT, 0);
+  KeyEvent(key, 0);
+  KeyEvent(key, KEYEVENTF_KEYUP);
+  if (shift) KeyEvent(VK_SHIFT, KEYEVENTF_KEYUP);
+  KeyEvent(VK_MENU, KEYEVENTF_KEYUP);
 }
 
 // Makes the window the one that gets the keyboard; returns whether it is.

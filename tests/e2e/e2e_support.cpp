@@ -2,6 +2,7 @@
 #include "tests/e2e/e2e_support.h"
 #include <tlhelp32.h>
 #include <string.h>
+#include <algorithm>
 
 std::string BinDir() {
   char path[MAX_PATH] = {0};
@@ -130,6 +131,23 @@ void MoveMouseTo(int x, int y) {
   SendInput(1, &input, sizeof(input));
 }
 
+void MouseEvent(DWORD flag) {
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flag;
+  SendInput(1, &input, sizeof(input));
+}
+
+void KeyEvent(WORD key, DWORD flags) {
+  INPUT input;
+  ZeroMemory(&input, sizeof(input));
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  SendInput(1, &input, sizeof(input));
+}
+
 int ProcessHasModule(DWORD pid, const char* moduleName) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
   if (snapshot == INVALID_HANDLE_VALUE) return 0;
@@ -174,4 +192,17 @@ std::string CaptureTempPath() {
   char temp[MAX_PATH] = {0};
   GetTempPathA(MAX_PATH, temp);
   return std::string(temp) + "CaptureTemp.bmp";
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 #include "capture/shared_state.h"
 
 // The folder of the test program, where the built binaries lie, with a trailing backslash.
@@ -52,6 +53,10 @@ int CopyBinary(const std::string& from, const std::string& toDir, const char* as
 
 // Moves the mouse to the screen point with SendInput.
 void MoveMouseTo(int x, int y);
+// One mouse button event (a press or a release) where the cursor is.
+void MouseEvent(DWORD flag);
+// One key event: flags 0 for the press, KEYEVENTF_KEYUP for the release.
+void KeyEvent(WORD key, DWORD flags);
 
 // Whether the module of that name is loaded in the process.
 int ProcessHasModule(DWORD pid, const char* moduleName);
@@ -68,3 +73,7 @@ inline void RightClick() { ClickButton(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTU
 
 // The capture's temporary file as this process names it.
 std::string CaptureTempPath();
+
+// The names of the files (not folders) in folder, which has no trailing backslash,
+// in order.
+std::vector<std::string> FilesIn(const std::string& folder);

@@ -7,34 +7,6 @@
 #include "tests/e2e/capture_fixture.h"
 #include "capture/draw_objects.h"
 
-// Sends one mouse button or key event.
-inline void MouseEvent(DWORD flag) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
-  SendInput(1, &input, sizeof(input));
-}
-inline void KeyEvent(WORD key, DWORD flags) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = key;
-  input.ki.dwFlags = flags;
-  SendInput(1, &input, sizeof(input));
-}
-// Moves the cursor to the screen point. Rounded up, the absolute position maps back
-// to exactly that pixel.
-inline void MoveCursor(POINT p) {
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dx = (p.x * 65536 + w - 1) / w;
-  input.mi.dy = (p.y * 65536 + h - 1) / h;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof(input));
-}
 inline void TapKey(WORD key) {
   KeyEvent(key, 0);
   KeyEvent(key, KEYEVENTF_KEYUP);
@@ -126,7 +98,7 @@ class MaskFixture : public CaptureFixture {
   // positions. One move at a time, each followed by a round trip to the host,
   // keeps them in step.
   void Step(POINT p) {
-    MoveCursor(p);
+    MoveMouseTo(p.x, p.y);
     WaitUntil([&] {
       POINT c;
       GetCursorPos(&c);

@@ -12,6 +12,7 @@
 #include "common/command_ids.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/file_text.h"
+#include "tests/support/jpeg_file.h"
 
 static const DWORD Timeout = 30000;
 static const int DayMs = 24 * 3600 * 1000;
@@ -58,19 +59,6 @@ static int WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 static int FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The names of the files in the folder (no trailing backslash).
-static std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
 static int NowMsOfDay() {
   SYSTEMTIME t;
   GetLocalTime(&t);
@@ -95,45 +83,6 @@ static bool NamedWithin(const std::string& name, int first, int last, const char
   for (int t = first; t <= last; t++)
     if (PicName(t, extension) == name) return true;
   return false;
-}
-
-// The width, height and pixels (0xRRGGBB, top row first) of a JPEG file, by WIC.
-static bool DecodeJpeg(const std::string& path, UINT* width, UINT* height, std::vector<DWORD>* pixels) {
-  IWICImagingFactory* factory = NULL;
-  IWICBitmapDecoder* decoder = NULL;
-  IWICBitmapFrameDecode* frame = NULL;
-  IWICBitmapSource* bgr = NULL;
-  std::wstring wide(path.begin(), path.end());
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                (void**)&factory);
-  if (SUCCEEDED(hr))
-    hr = factory->CreateDecoderFromFilename(wide.c_str(), NULL, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                            &decoder);
-  GUID container = {};
-  if (SUCCEEDED(hr)) hr = decoder->GetContainerFormat(&container);
-  if (SUCCEEDED(hr) && !IsEqualGUID(container, GUID_ContainerFormatJpeg)) hr = E_FAIL;
-  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
-  if (SUCCEEDED(hr)) hr = WICConvertBitmapSource(GUID_WICPixelFormat24bppBGR, frame, &bgr);
-  if (SUCCEEDED(hr)) hr = bgr->GetSize(width, height);
-  std::vector<BYTE> raw;
-  UINT stride = (*width * 3 + 3) & ~3u;
-  if (SUCCEEDED(hr)) {
-    raw.resize((size_t)stride * *height);
-    hr = bgr->CopyPixels(NULL, stride, (UINT)raw.size(), raw.data());
-  }
-  if (SUCCEEDED(hr)) {
-    pixels->clear();
-    for (UINT y = 0; y < *height; y++)
-      for (UINT x = 0; x < *width; x++) {
-        const BYTE* p = &raw[(size_t)stride * y + 3 * x];
-        pixels->push_back((DWORD)p[2] << 16 | p[1] << 8 | p[0]);
-      }
-  }
-  if (bgr) bgr->Release();
-  if (frame) frame->Release();
-  if (decoder) decoder->Release();
-  if (factory) factory->Release();
-  return SUCCEEDED(hr);
 }
 
 static bool Near(DWORD rgb, DWORD want) {
@@ -284,12 +233,12 @@ class OutputTest : public ::testing::Test {
 
   // A JPEG of the temporary file's size and colours.
   void ExpectJpegOfTheBmp(const std::string& path, UINT width, UINT height) {
-    UINT w = 0, h = 0;
-    std::vector<DWORD> pixels;
+    int w = 0, h = 0;
+    std::vector<unsigned> pixels;
     ASSERT_TRUE(WaitUntil([&] { return DecodeJpeg(path, &w, &h, &pixels); }, Timeout)) << path;
-    EXPECT_EQ(w, width);
-    EXPECT_EQ(h, height);
-    if (w != width || h != height) return;
+    EXPECT_EQ(w, (int)width);
+    EXPECT_EQ(h, (int)height);
+    if (w != (int)width || h != (int)height) return;
     EXPECT_TRUE(Near(pixels[(h / 2) * w + w / 4], 0xFF0000)) << std::hex << pixels[(h / 2) * w + w / 4];
     EXPECT_TRUE(Near(pixels[(h / 2) * w + 3 * w / 4], 0x0000FF)) << std::hex << pixels[(h / 2) * w + 3 * w / 4];
   }

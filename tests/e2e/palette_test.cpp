@@ -25,17 +25,8 @@ static RECT SwatchRect(int i) {
 }
 
 // Moves the cursor to exactly that screen point and waits until it is there.
-// Absolute input is scaled by 65536 / screen size and truncated on the way back,
-// so the coordinate is rounded up.
 static bool MoveExactly(int x, int y) {
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dx = (x * 65536 + w - 1) / w;
-  input.mi.dy = (y * 65536 + h - 1) / h;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof(input));
+  MoveMouseTo(x, y);
   return WaitUntil([&] {
     POINT p;
     GetCursorPos(&p);

@@ -314,8 +314,8 @@ TEST_F(SettingsTest, CancelAndEscWriteNothing) {
   Click(dialog, ClipboardBox);
   SetDlgItemTextA(dialog, FolderEdit, "c:\\");
   ASSERT_TRUE(BringToFront(dialog, Timeout));
-  KeyInput(VK_ESCAPE, 0);
-  KeyInput(VK_ESCAPE, KEYEVENTF_KEYUP);
+  KeyEvent(VK_ESCAPE, 0);
+  KeyEvent(VK_ESCAPE, KEYEVENTF_KEYUP);
   ASSERT_TRUE(Closed(dialog));
   EXPECT_EQ(ReadSection(), before);
   EXPECT_EQ(shared->glCopyToClipboard, 1);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include "tests/e2e/dialog_support.h"
 #include "tests/e2e/e2e_support.h"
 
 static const DWORD Timeout = 30000;
@@ -26,37 +27,6 @@ static bool InSkin(int x, int y) {
   return (x >= l0 && x <= l1) || (x >= r0 && x <= r1);
 }
 
-static void MouseButton(DWORD flag) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
-  SendInput(1, &input, sizeof(input));
-}
-
-// Moves the cursor to the screen point. The absolute coordinates are rounded up,
-// so that the system's scaling back to pixels lands on the point itself rather
-// than one pixel short, as the button edges need.
-static void MoveCursor(int x, int y) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (x * 65536 + w - 1) / w;
-  input.mi.dy = (y * 65536 + h - 1) / h;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof(input));
-}
-
-static void Key(WORD vk, bool down) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_KEYBOARD;
-  input.ki.wVk = vk;
-  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-  SendInput(1, &input, sizeof(input));
-}
-
 struct DialogSearch {
   DWORD pid;
   const wchar_t* caption;
@@ -76,21 +46,10 @@ static BOOL CALLBACK FindDialogProc(HWND window, LPARAM param) {
 }
 
 // A visible dialog of the process with that caption (any caption when null).
-static HWND FindDialog(DWORD pid, const wchar_t* caption) {
+static HWND FindShownDialog(DWORD pid, const wchar_t* caption) {
   DialogSearch search = {pid, caption, NULL};
   EnumWindows(FindDialogProc, (LPARAM)&search);
   return search.found;
-}
-
-// Wine, with no system tray on the display, shows the tray icons in a window of
-// its own, one child window per icon.
-static int TrayIconCount() {
-  HWND tray = FindWindowA("__winex11_standalone_tray", NULL);
-  if (tray == NULL || !IsWindowVisible(tray)) return 0;
-  int count = 0;
-  for (HWND icon = GetWindow(tray, GW_CHILD); icon != NULL; icon = GetWindow(icon, GW_HWNDNEXT))
-    if (IsWindowVisible(icon)) count++;
-  return count;
 }
 
 // The dialogs are made through the ANSI entry points, so their captions hold
@@ -125,7 +84,7 @@ class SkinTest : public ::testing::Test {
     }, Timeout));
   }
   void TearDown() override {
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    MouseEvent(MOUSEEVENTF_LEFTUP);
     Kill(app);
   }
 
@@ -142,7 +101,7 @@ class SkinTest : public ::testing::Test {
   }
   // Moves the cursor there and waits until the system has it there.
   void MoveTo(POINT p) {
-    MoveCursor(p.x, p.y);
+    MoveMouseTo(p.x, p.y);
     ASSERT_TRUE(WaitUntil([&] {
       POINT c;
       GetCursorPos(&c);
@@ -170,7 +129,7 @@ class SkinTest : public ::testing::Test {
   }
   // The drag measures from the cursor position the program reads at the press.
   void PressLeft() {
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseEvent(MOUSEEVENTF_LEFTDOWN);
     Settle();
   }
   // Moves the cursor by (dx, dy) while the window is expected to follow, step by step.
@@ -189,7 +148,7 @@ class SkinTest : public ::testing::Test {
   // Waits for the hot button's command to show: a dialog with this caption.
   HWND WaitForDialog(const wchar_t* caption) {
     HWND dialog = NULL;
-    WaitUntil([&] { return (dialog = FindDialog(app.pid, caption)) != NULL; }, Timeout);
+    WaitUntil([&] { return (dialog = FindShownDialog(app.pid, caption)) != NULL; }, Timeout);
     return dialog;
   }
 };
@@ -286,7 +245,7 @@ TEST_F(SkinTest, DragMovesTheWindowByTheMouseOffsetAndKeepsItsSize) {
   PressLeft();
   DragBy(start, 57, -33, 6);
   DragBy({start.x + 57, start.y - 33}, -100, 41, 5);
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  MouseEvent(MOUSEEVENTF_LEFTUP);
 
   RECT after = WindowRect();
   EXPECT_EQ(after.left - before.left, -43);
@@ -302,7 +261,7 @@ TEST_F(SkinTest, DragMovesTheWindowByTheMouseOffsetAndKeepsItsSize) {
   MoveTo(hide);
   ClickButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, Timeout));
-  EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);
+  EXPECT_TRUE(FindShownDialog(app.pid, NULL) == NULL);
 }
 
 TEST_F(SkinTest, ReleaseOnSettingsOpensTheSettingsDialog) {
@@ -311,7 +270,7 @@ TEST_F(SkinTest, ReleaseOnSettingsOpensTheSettingsDialog) {
   HWND dialog = WaitForDialog(SettingsCaption);
   ASSERT_TRUE(dialog != NULL);
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
-  EXPECT_TRUE(FindDialog(app.pid, AboutCaption) == NULL);
+  EXPECT_TRUE(FindShownDialog(app.pid, AboutCaption) == NULL);
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, Timeout));
   EXPECT_TRUE(IsWindowVisible(main));
@@ -323,7 +282,7 @@ TEST_F(SkinTest, ReleaseOnAboutOpensTheAboutBox) {
   HWND dialog = WaitForDialog(AboutCaption);
   ASSERT_TRUE(dialog != NULL);
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), main);
-  EXPECT_TRUE(FindDialog(app.pid, SettingsCaption) == NULL);
+  EXPECT_TRUE(FindShownDialog(app.pid, SettingsCaption) == NULL);
   EXPECT_TRUE(IsWindowVisible(main));
 }
 
@@ -334,7 +293,7 @@ TEST_F(SkinTest, ReleaseOnHideHidesTheWindowToTheTray) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, Timeout));
   EXPECT_TRUE(WaitUntil([&] { return TrayIconCount() == 1; }, Timeout));
   EXPECT_TRUE(IsWindow(main));
-  EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);
+  EXPECT_TRUE(FindShownDialog(app.pid, NULL) == NULL);
 }
 
 TEST_F(SkinTest, ReleaseBetweenTheButtonsPostsNothing) {
@@ -347,7 +306,7 @@ TEST_F(SkinTest, ReleaseBetweenTheButtonsPostsNothing) {
   MoveTo(Screen(390, 22));
   ClickButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, Timeout));
-  EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);
+  EXPECT_TRUE(FindShownDialog(app.pid, NULL) == NULL);
 }
 
 TEST_F(SkinTest, PressOnSettingsDragAndReleaseStillOpensTheSettings) {
@@ -356,8 +315,8 @@ TEST_F(SkinTest, PressOnSettingsDragAndReleaseStillOpensTheSettings) {
   MoveTo(start);
   PressLeft();
   DragBy(start, -60, 45, 5);
-  EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);  // nothing before the release
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(FindShownDialog(app.pid, NULL) == NULL);  // nothing before the release
+  MouseEvent(MOUSEEVENTF_LEFTUP);
   HWND dialog = WaitForDialog(SettingsCaption);
   EXPECT_TRUE(dialog != NULL);
   RECT after = WindowRect();
@@ -373,12 +332,12 @@ TEST_F(SkinTest, PressOffTheButtonsDraggedOntoOnePostsNothing) {
   PressLeft();
   MoveTo(about);
   ASSERT_TRUE(WaitUntil([&] { return WindowRect().left == before.left + 74; }, Timeout));
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  MouseEvent(MOUSEEVENTF_LEFTUP);
   // The window moved under the cursor; its hide button is now further right.
   MoveTo(Screen(391, 22));
   ClickButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, Timeout));
-  EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);
+  EXPECT_TRUE(FindShownDialog(app.pid, NULL) == NULL);
   EXPECT_EQ(WindowRect().top, before.top);
 }
 
@@ -392,14 +351,14 @@ TEST_F(SkinTest, LeftButtonWithAnotherButtonHeldPointsInsteadOfDragging) {
   ASSERT_NE(hand, arrow);
   RECT before = WindowRect();
   PressLeft();
-  MouseButton(MOUSEEVENTF_MIDDLEDOWN);
+  MouseEvent(MOUSEEVENTF_MIDDLEDOWN);
   Settle();
   MoveTo(Screen(330, 22));
   MoveTo(Screen(357, 22));
   // The hand shows once the move over the settings button has made it the hot button.
   EXPECT_TRUE(WaitUntil([&] { return CurrentCursor() == hand; }, Timeout));
-  MouseButton(MOUSEEVENTF_MIDDLEUP);
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  MouseEvent(MOUSEEVENTF_MIDDLEUP);
+  MouseEvent(MOUSEEVENTF_LEFTUP);
   HWND dialog = WaitForDialog(SettingsCaption);
   EXPECT_TRUE(dialog != NULL);
   RECT after = WindowRect();
@@ -421,8 +380,8 @@ TEST_F(SkinTest, RightClickOpensTheMainMenuWithItsBottomRightAtTheCursor) {
   EXPECT_EQ(r.bottom, at.y);
   EXPECT_GT(r.right - r.left, 10);
   EXPECT_GT(r.bottom - r.top, 10);
-  Key(VK_ESCAPE, true);
-  Key(VK_ESCAPE, false);
+  KeyEvent(VK_ESCAPE, 0);
+  KeyEvent(VK_ESCAPE, KEYEVENTF_KEYUP);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, Timeout));
 }
 
@@ -451,7 +410,7 @@ TEST_F(SkinTest, CursorIsAHandOverTheButtonsAndFourArrowsWhileDragging) {
   HCURSOR moving = CurrentCursor();
   EXPECT_NE(moving, arrow);
   EXPECT_NE(moving, hand);
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  MouseEvent(MOUSEEVENTF_LEFTUP);
   Settle();
   EXPECT_EQ(CurrentCursor(), arrow);
 }

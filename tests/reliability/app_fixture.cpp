@@ -15,19 +15,6 @@ int CountFromEnvironment(const char* name, int fallback) {
   return n > 0 ? n : fallback;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void RemoveFolder(const std::string& folder) {
@@ -67,14 +54,6 @@ std::string HostPathToWindows(const std::string& unixPath) {
     if (c == '/') c = '\\';
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
   return path;
-}
-
-void MouseEvent(DWORD flag) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
-  SendInput(1, &input, sizeof(input));
 }
 
 // One mouse input at the screen point p with the flags (a move is always part of it).

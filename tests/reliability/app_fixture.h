@@ -22,8 +22,6 @@ static const DWORD AnswerTime = 10000;
 // A whole number from the environment (the soak's larger counts), or the fallback.
 int CountFromEnvironment(const char* name, int fallback);
 
-// The names of the files (not folders) in folder, which has no trailing backslash.
-std::vector<std::string> FilesIn(const std::string& folder);
 bool FileExists(const std::string& path);
 // Deletes the files in folder and the folder.
 void RemoveFolder(const std::string& folder);
@@ -60,8 +58,24 @@ class AppFixture : public ::testing::Test {
   std::set<std::string> seenOutput;  // output files already accounted for
   bool expectShown = true;           // false: the main window may hide itself at start
   Tally tally;
+  const char* area = "";  // the table's area for this suite's rows
 
   void SetUp() override;
+
+  // A row of the table in this suite's area, with what the tally counted so far.
+  Trial Row(const std::string& tried, long times, const std::string& checked, const std::string& figures) {
+    Trial t;
+    t.area = area;
+    t.tried = tried;
+    t.times = times;
+    t.checked = checked;
+    t.figures = figures;
+    t.crashes = tally.crashes;
+    t.hangs = tally.hangs;
+    t.leaks = tally.leaks;
+    t.badFiles = tally.badFiles;
+    return t;
+  }
   void TearDown() override;
 
   // The profile: a null value removes the key.
@@ -151,4 +165,3 @@ void MouseInputAt(POINT p, DWORD flags, DWORD data = 0);
 // A button press and release (flags) at the screen point p, each with the position.
 void ClickAt(POINT p, DWORD downFlag, DWORD upFlag);
 inline void RightClickAt(POINT p) { ClickAt(p, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
-void MouseEvent(DWORD flag);

@@ -7,19 +7,7 @@
 
 class BadInputTest : public AppFixture {
  protected:
-  Trial Row(const std::string& tried, long times, const std::string& checked, const std::string& figures) {
-    Trial t;
-    t.area = "Bad input";
-    t.tried = tried;
-    t.times = times;
-    t.checked = checked;
-    t.figures = figures;
-    t.crashes = tally.crashes;
-    t.hangs = tally.hangs;
-    t.leaks = tally.leaks;
-    t.badFiles = tally.badFiles;
-    return t;
-  }
+  BadInputTest() { area = "Bad input"; }
 };
 
 // ---------------------------------------------------------------------------

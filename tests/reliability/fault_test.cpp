@@ -15,19 +15,7 @@ static std::string MountFolder(const char* variable) {
 
 class FaultTest : public AppFixture {
  protected:
-  Trial Row(const std::string& tried, long times, const std::string& checked, const std::string& figures) {
-    Trial t;
-    t.area = "Fault";
-    t.tried = tried;
-    t.times = times;
-    t.checked = checked;
-    t.figures = figures;
-    t.crashes = tally.crashes;
-    t.hangs = tally.hangs;
-    t.leaks = tally.leaks;
-    t.badFiles = tally.badFiles;
-    return t;
-  }
+  FaultTest() { area = "Fault"; }
 };
 
 // The target is closed, or killed, while the mask lies over it; the right-click then

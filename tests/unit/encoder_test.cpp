@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/vistrel_api.h"
+#include "tests/support/jpeg_file.h"
 #include "encoder/bmp_reader.h"
 #include "encoder/jpeg_encoder.h"
 
@@ -404,48 +405,6 @@ JpegHeader ReadJpegHeader(const Bytes& b) {
     i += 2 + length;
   }
   return h;
-}
-
-// Decodes the JPEG with WIC into 0xRRGGBB pixels, top row first.
-bool DecodeJpeg(const std::string& path, int* width, int* height, std::vector<unsigned>* pixels) {
-  IWICImagingFactory* factory = NULL;
-  IWICBitmapDecoder* decoder = NULL;
-  IWICBitmapFrameDecode* frame = NULL;
-  IWICBitmapSource* bgr = NULL;
-  std::wstring wide(path.begin(), path.end());
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                (void**)&factory);
-  if (SUCCEEDED(hr))
-    hr = factory->CreateDecoderFromFilename(wide.c_str(), NULL, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                            &decoder);
-  GUID container = {};
-  if (SUCCEEDED(hr)) hr = decoder->GetContainerFormat(&container);
-  if (SUCCEEDED(hr) && !IsEqualGUID(container, GUID_ContainerFormatJpeg)) hr = E_FAIL;
-  if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
-  if (SUCCEEDED(hr)) hr = WICConvertBitmapSource(GUID_WICPixelFormat24bppBGR, frame, &bgr);
-  UINT w = 0, h = 0;
-  if (SUCCEEDED(hr)) hr = bgr->GetSize(&w, &h);
-  Bytes raw;
-  UINT stride = (w * 3 + 3) & ~3u;
-  if (SUCCEEDED(hr)) {
-    raw.resize((size_t)stride * h);
-    hr = bgr->CopyPixels(NULL, stride, (UINT)raw.size(), raw.data());
-  }
-  if (SUCCEEDED(hr)) {
-    *width = (int)w;
-    *height = (int)h;
-    pixels->clear();
-    for (UINT y = 0; y < h; ++y)
-      for (UINT x = 0; x < w; ++x) {
-        const unsigned char* p = &raw[(size_t)stride * y + 3 * x];
-        pixels->push_back(p[2] << 16 | p[1] << 8 | p[0]);
-      }
-  }
-  if (bgr) bgr->Release();
-  if (frame) frame->Release();
-  if (decoder) decoder->Release();
-  if (factory) factory->Release();
-  return SUCCEEDED(hr);
 }
 
 class EncoderDll : public testing::Test {
