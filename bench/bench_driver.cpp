@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   }
   ExitApp(s);
   ExitTrivial(s);
-  EndProcess(s.window);
-  EndProcess(s.backdrop);
+  Kill(s.window);
+  Kill(s.backdrop);
   return 0;
 }

@@ -73,8 +73,8 @@ int StartApp(BenchSetup& s, double* ms) {
 
 int ExitApp(BenchSetup& s) {
   if (s.appWindow != NULL) PostMessageA(s.appWindow, WM_COMMAND, IDM_EXIT, 0);
-  int ended = WaitForExit(s.app, kDeadline) ? 1 : 0;
-  EndProcess(s.app);
+  int ended = WaitForExit(s.app, kDeadline, NULL) ? 1 : 0;
+  Kill(s.app);
   s.appWindow = NULL;
   return ended;
 }
@@ -87,8 +87,8 @@ int StartTrivial(BenchSetup& s, double* ms) {
 
 int ExitTrivial(BenchSetup& s) {
   if (s.trivialWindow != NULL) PostMessageA(s.trivialWindow, WM_CLOSE, 0, 0);
-  int ended = WaitForExit(s.trivial, kDeadline) ? 1 : 0;
-  EndProcess(s.trivial);
+  int ended = WaitForExit(s.trivial, kDeadline, NULL) ? 1 : 0;
+  Kill(s.trivial);
   s.trivialWindow = NULL;
   return ended;
 }

@@ -12,14 +12,6 @@ static const DWORD kFileDeadline = 10000;
 // application's window is, as far as the screen allows.
 static const int kWindowX = 1100, kWindowY = 40;
 
-SharedCaptureState* SharedRecordOf(HMODULE library) {
-  BYTE* base = (BYTE*)library;
-  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
-  IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-  for (int i = 0; i < nt->FileHeader.NumberOfSections; i++, section++)
-    if (memcmp(section->Name, "CaptureD", 8) == 0) return (SharedCaptureState*)(base + section->VirtualAddress);
-  return NULL;
-}
 
 static BenchFloorRecord* FloorRecord(const char* mode) {
   char name[64];
@@ -140,10 +132,10 @@ static bool SettleMask(const BenchSetup& s) {
 // A left-button drag from one screen point to another over the mask.
 static bool Drag(POINT from, POINT to) {
   if (!PlaceCursorSettled(from)) return false;
-  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseEvent(MOUSEEVENTF_LEFTDOWN);
   POINT middle = {(from.x + to.x) / 2, (from.y + to.y) / 2};
   if (!PlaceCursorSettled(middle) || !PlaceCursorSettled(to)) return false;
-  MouseButton(MOUSEEVENTF_LEFTUP);
+  MouseEvent(MOUSEEVENTF_LEFTUP);
   return true;
 }
 

@@ -19,9 +19,6 @@ struct BenchSetup {
   SharedCaptureState* shared = NULL;
 };
 
-// The shared record of a loaded Vistrel.dll, found by its section name.
-SharedCaptureState* SharedRecordOf(HMODULE library);
-
 // The raw floor: a backdrop over the screen and the 800 x 600 window.
 int StartFloors(BenchSetup& s);
 // Right-click on the backdrop (screen) or the window, to the floor's file complete;

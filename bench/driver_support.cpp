@@ -17,35 +17,6 @@ double NowMs() {
   return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
-void MoveMouseTo(int x, int y) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  // Rounded up, so that the system's scaling back to pixels lands on (x, y).
-  input.mi.dx = (x * 65536 + w - 1) / w;
-  input.mi.dy = (y * 65536 + h - 1) / h;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof(input));
-}
-
-void MouseButtons(DWORD downFlag, DWORD upFlag) {
-  INPUT input[2];
-  ZeroMemory(input, sizeof(input));
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = downFlag;
-  input[1].mi.dwFlags = upFlag;
-  SendInput(2, input, sizeof(INPUT));
-}
-
-void MouseButton(DWORD flag) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
-  SendInput(1, &input, sizeof(input));
-}
-
 // Opens a file for reading without denying its writer anything; fails while a
 // writer that denies sharing holds it.
 static HANDLE OpenShared(const std::string& path) {
@@ -111,67 +82,6 @@ bool BmpSize(const std::string& path, int* width, int* height) {
     *height = abs(size[1]);
   }
   return ok;
-}
-
-Process Launch(const std::string& exe, const std::string& args) {
-  Process process;
-  std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-  std::string folder = exe.substr(0, exe.find_last_of('\\') + 1);
-  STARTUPINFOA si;
-  ZeroMemory(&si, sizeof(si));
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi;
-  if (CreateProcessA(exe.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &si, &pi)) {
-    CloseHandle(pi.hThread);
-    process.handle = pi.hProcess;
-    process.pid = pi.dwProcessId;
-  }
-  return process;
-}
-
-bool WaitForExit(Process& process, DWORD timeoutMs) {
-  return process.handle != NULL &&
-         WaitFor([&] { return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0; }, timeoutMs);
-}
-
-void EndProcess(Process& process) {
-  if (process.handle == NULL) return;
-  if (WaitForSingleObject(process.handle, 0) != WAIT_OBJECT_0) {
-    TerminateProcess(process.handle, 99);
-    WaitForSingleObject(process.handle, 10000);
-  }
-  CloseHandle(process.handle);
-  process.handle = NULL;
-  process.pid = 0;
-}
-
-struct FindRequest {
-  const char* className;
-  const char* title;
-  DWORD pid;
-  HWND found;
-};
-
-static BOOL CALLBACK FindProc(HWND window, LPARAM param) {
-  FindRequest* request = (FindRequest*)param;
-  char text[256] = {0};
-  GetClassNameA(window, text, sizeof(text));
-  if (lstrcmpA(text, request->className) != 0) return TRUE;
-  if (request->title) {
-    GetWindowTextA(window, text, sizeof(text));
-    if (lstrcmpA(text, request->title) != 0) return TRUE;
-  }
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (request->pid && pid != request->pid) return TRUE;
-  request->found = window;
-  return FALSE;
-}
-
-HWND FindProcessWindow(const char* className, const char* title, DWORD pid) {
-  FindRequest request = {className, title, pid, NULL};
-  EnumWindows(FindProc, (LPARAM)&request);
-  return request.found;
 }
 
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs) {

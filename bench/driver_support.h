@@ -1,8 +1,10 @@
-// What the benchmark driver's figures are built from: a clock, real input,
-// waiting for a condition with a deadline, finished files, processes and windows.
+// What the benchmark driver's figures are built from: a clock, waiting for a
+// condition with a deadline, finished files. Real input, processes and windows come
+// from the end-to-end tests' support.
 #pragma once
 #include <windows.h>
 #include <string>
+#include "tests/e2e/e2e_support.h"
 
 // Says on the standard error why a run failed; returns 0.
 int Fail(const char* why);
@@ -24,12 +26,6 @@ bool WaitFor(Cond cond, DWORD timeoutMs) {
   }
 }
 
-// Real input through SendInput.
-void MoveMouseTo(int x, int y);
-void MouseButtons(DWORD downFlag, DWORD upFlag);  // one press and release where the cursor is
-void MouseButton(DWORD flag);                      // a press or a release alone
-inline void RightClick() { MouseButtons(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
-
 // A file another program has finished: it can be opened (its writer, who denies
 // sharing, has closed it) and its content is whole. A BMP file is whole when its
 // size field matches its length, a JPEG file when it ends with the end-of-image marker.
@@ -42,16 +38,6 @@ void RemoveMatches(const std::string& folder, const char* pattern);
 // Width and height of a BMP file's picture; 0 when it cannot be read.
 bool BmpSize(const std::string& path, int* width, int* height);
 
-struct Process {
-  HANDLE handle = NULL;
-  DWORD pid = 0;
-};
-Process Launch(const std::string& exe, const std::string& args);
-bool WaitForExit(Process& process, DWORD timeoutMs);
-void EndProcess(Process& process);  // ends a process the driver started, if it still runs
-
-// A top-level window of the class (and title, when not null) owned by pid, or null.
-HWND FindProcessWindow(const char* className, const char* title, DWORD pid);
 // Sends a message and waits for the answer, with a time limit; returns the result.
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs);
 // The colour of a screen pixel.
