@@ -84,11 +84,25 @@ static BOOL WaitForComposedFrame(void) {
          SUCCEEDED(flush());
 }
 
-// The windows below the mask, and how long they may take to answer.
+// The threads asked in one round, at the most; windows of further threads are asked
+// each on their own.
+static const int kRoundThreads = 32;
+
+// The windows below the mask, how long they may take to answer, and the threads
+// that have answered: one answer stands for all the windows of its thread.
 struct RepaintRound {
   RECT covered;
   DWORD deadline;
+  DWORD threads[kRoundThreads];
+  int threadCount;
 };
+
+static BOOL AlreadyAsked(RepaintRound* round, DWORD thread) {
+  for (int i = 0; i < round->threadCount; i++)
+    if (round->threads[i] == thread) return TRUE;
+  if (round->threadCount < kRoundThreads) round->threads[round->threadCount++] = thread;
+  return FALSE;
+}
 
 static DWORD TimeLeft(DWORD deadline) {
   LONG left = (LONG)(deadline - GetTickCount());
@@ -104,10 +118,12 @@ static BOOL CALLBACK LetWindowRepaint(HWND window, LPARAM param) {
   RECT r, common;
   if (!IsWindowVisible(window) || !GetWindowRect(window, &r) || !IntersectRect(&common, &r, &round->covered))
     return TRUE;
-  if (GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId()) {
+  DWORD thread = GetWindowThreadProcessId(window, NULL);
+  if (thread == GetCurrentThreadId()) {
     UpdateWindow(window);
     return TRUE;
   }
+  if (AlreadyAsked(round, thread)) return TRUE;
   DWORD left = TimeLeft(round->deadline);
   if (left == 0) return FALSE;
   DWORD_PTR answer;
@@ -120,6 +136,7 @@ void HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
   COLORREF before[kSampleCount];
   COLORREF colour = MaskColour();
   RepaintRound round;
+  round.threadCount = 0;
   GetWindowRect(mask, &round.covered);
   HDC screen = GetDC(NULL);
   SamplePoints(mask, points);
