@@ -13,25 +13,13 @@ import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_art import REPO, Failure, read_resources  # noqa: E402
-from check_binaries import version_strings  # noqa: E402
+import check_binaries  # noqa: E402
+from check_binaries import check, version_strings  # noqa: E402
 
 RT_VERSION = 16
 VERSION = "2.0.0"
 BINARIES = ["Vistrel.exe", "Vistrel.dll", "Encoder.dll"]
 TEXTS = ["UserGuide.txt", "License.txt"]
-
-passed = 0
-failed = 0
-
-
-def check(ok, what):
-    global passed, failed
-    if ok:
-        passed += 1
-    else:
-        failed += 1
-        print("FAIL:", what)
-
 
 def rc_strings():
     """The texts of res/version.rc that name the product rather than one file."""
@@ -113,8 +101,8 @@ def main():
     dist, bindir = sys.argv[1], sys.argv[2]
     check_zip(os.path.join(dist, "Vistrel-%s-win32.zip" % VERSION), bindir)
     check_installer(os.path.join(dist, "Vistrel-%s-setup.exe" % VERSION))
-    print("%d passed, %d failed" % (passed, failed))
-    return 1 if failed else 0
+    print("%d passed, %d failed" % (check_binaries.passed, check_binaries.failed))
+    return 1 if check_binaries.failed else 0
 
 
 if __name__ == "__main__":
