@@ -12,7 +12,8 @@ static const DWORD kScreenSettleMs = 100;
 static const int kSampleGrid = 5;
 static const int kSampleCount = kSampleGrid * kSampleGrid;
 
-COLORREF MaskColour(void) { return GetSysColor(COLOR_WINDOW); }
+// The mask's colour: its class brush.
+static COLORREF MaskColour(void) { return GetSysColor(COLOR_WINDOW); }
 
 // The channel value beneath a blend of `mask` at `alpha` that reads `shown`.
 static int ChannelBeneath(int shown, int mask, int alpha) {

@@ -2,10 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// The mask's constant opacity (SetLayeredWindowAttributes) and its colour (its
-// class brush, COLOR_WINDOW).
+// The mask's constant opacity (SetLayeredWindowAttributes).
 static const BYTE kMaskAlpha = 153;
-COLORREF MaskColour(void);
 
 // Whether a screen point that read `before` with the mask over it and reads `now`
 // shows the screen without the mask. Either the mask was shown opaque (a display
