@@ -12,26 +12,28 @@
 // page, which must be 936 to hold them.
 inline bool ChineseCodePage() { return GetACP() == 936; }
 
+struct DialogRequest {
+  DWORD pid;
+  const wchar_t* caption;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+  DialogRequest* r = (DialogRequest*)param;
+  char name[64] = {0};
+  wchar_t title[64] = {0};
+  GetClassNameA(window, name, sizeof(name));
+  GetWindowTextW(window, title, 64);
+  if (lstrcmpA(name, "#32770") != 0 || lstrcmpW(title, r->caption) != 0) return TRUE;
+  if (WindowProcess(window) != r->pid) return TRUE;
+  r->found = window;
+  return FALSE;
+}
+
 // The program's dialog with this caption (class "#32770"), or null.
 inline HWND FindDialog(DWORD pid, const wchar_t* caption) {
-  struct Request {
-    DWORD pid;
-    const wchar_t* caption;
-    HWND found;
-  } request = {pid, caption, NULL};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        Request* r = (Request*)param;
-        char name[64] = {0};
-        wchar_t title[64] = {0};
-        GetClassNameA(window, name, sizeof(name));
-        GetWindowTextW(window, title, 64);
-        if (lstrcmpA(name, "#32770") != 0 || lstrcmpW(title, r->caption) != 0) return TRUE;
-        if (WindowProcess(window) != r->pid) return TRUE;
-        r->found = window;
-        return FALSE;
-      },
-      (LPARAM)&request);
+  DialogRequest request = {pid, caption, NULL};
+  EnumWindows(MatchDialog, (LPARAM)&request);
   return request.found;
 }
 
