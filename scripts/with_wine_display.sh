@@ -56,6 +56,9 @@ wineserver -p
 # No window manager: leave Wine's windows unmanaged, so that hiding or destroying
 # a window does not wait for a window manager to withdraw it.
 "$VISTREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# A program that crashes ends at once, with its backtrace on stderr: winedbg
+# otherwise shows its crash dialog and waits for someone to close it.
+"$VISTREL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 echo "Wine prefix $WINEPREFIX ($WINEARCH), display $DISPLAY"
 "$@"
