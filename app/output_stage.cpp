@@ -1,7 +1,7 @@
 // The output stage: the captured picture into the user's folder, copied as a BMP
 // file or converted to a JPEG file, under a name made from the time of day.
 #include "app/app_state.h"
-#include "app/output_name.h"
+#include "app/output_copy.h"
 #include "common/temp_file_path.h"
 #include "common/trace_log.h"
 
@@ -42,36 +42,6 @@ void RememberEarlierTempFile(void) {
     TakeNewTempFile(tempPath);
 }
 
-static int NameIsTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
-
-// Formats the name with the suffix into name and traces it; 0 when it does not fit.
-static int NextOutputName(char name[100], const SYSTEMTIME* time, int suffix) {
-  if (!FormatOutputName(name, gSettings.savePath, time, gSettings.jpgFlag, suffix)) {
-    TraceLog("Output file name too long");
-    return 0;
-  }
-  TraceLog("%s", name);
-  return 1;
-}
-
-// Copies source under the first free output name. The copy itself refuses an
-// existing file, so nothing written there in the meantime can be replaced.
-static void CopyToFreeName(const char* source, const SYSTEMTIME* time) {
-  char name[100];
-  for (int suffix = 0; suffix <= kMaxOutputSuffix; suffix++) {
-    if (!NextOutputName(name, time, suffix)) return;
-    if (CopyFileA(source, name, TRUE)) return;
-    if (!NameIsTaken(GetLastError())) {
-      // The name was free, so whatever lies there now is this copy's remains (a
-      // full disk stops it part-way): never leave a cut picture behind.
-      DeleteFileA(name);
-      TraceLog("CopyFile Failed");
-      return;
-    }
-  }
-  TraceLog("No free output file name");
-}
-
 // The encoder replaces whatever lies at its destination and fails on a file another
 // program has open, so it writes next to the temporary file, under the same name
 // with ".jpg", and the result is copied out like a BMP file.
@@ -80,7 +50,7 @@ static void ConvertToJpgFile(const char* tempPath, const SYSTEMTIME* time) {
   lstrcpynA(jpgPath, tempPath, sizeof(jpgPath));
   lstrcpyA(jpgPath + lstrlenA(jpgPath) - 3, "jpg");
   if (pBmpToJpg(tempPath, jpgPath))
-    CopyToFreeName(jpgPath, time);
+    CopyToFreeName(jpgPath, gSettings.savePath, time, 1);
   else
     TraceLog("BmpToJpg Failed");
   DeleteFileA(jpgPath);
@@ -100,7 +70,7 @@ void OutputCaptureFile(void) {
   GetLocalTime(&time);
   if (gSettings.jpgFlag == 0) {
     TraceLog("Copy bmp file");
-    CopyToFreeName(tempPath, &time);
+    CopyToFreeName(tempPath, gSettings.savePath, &time, 0);
   } else {
     TraceLog("Convert bmp->jpg file");
     ConvertToJpgFile(tempPath, &time);
