@@ -22,13 +22,24 @@ static BOOL IsWindowOfThisProcess(HWND window) {
 // From here every hook call passes on: set before anything that takes time.
 static void MarkCaptureTaken(void) { glShared.glCaptured = 1; }
 
+// The mode of this capture, read once: the application may arm another one while a
+// hooked program is still capturing. The selection and the draw objects belong to
+// the process that owns the mask, the application's; anywhere else the capture is
+// one of the target window as it stands, whatever the record says.
+static CaptureMode ModeOfThisCapture(HWND mask) {
+  CaptureMode mode = glShared.glCaptureMode;
+  if ((mode == RectCopy || mode == DrawCopy) && !IsWindowOfThisProcess(mask)) return ControlCopy;
+  return mode;
+}
+
 void CompleteCapture(void) {
   HWND mask = glShared.glhMaskWnd;
+  CaptureMode mode = ModeOfThisCapture(mask);
   if (mask == NULL) {
     MarkCaptureTaken();
   } else {
     TraceLog("WM_LBUTTONDOWN:ShowWindow SW_HIDE");
-    if (glShared.glCaptureMode == RectCopy || glShared.glCaptureMode == DrawCopy) {
+    if (mode == RectCopy || mode == DrawCopy) {
       // These read the screen itself: the mask must be off it first.
       HideMaskAndWaitForScreen(mask, MarkCaptureTaken);
     } else {
@@ -43,12 +54,11 @@ void CompleteCapture(void) {
       MarkCaptureTaken();
     }
   }
-  if (!SaveToFile(glShared.glhTargetWnd)) {
+  if (!SaveToFile(glShared.glhTargetWnd, mode)) {
     TraceLog("WM_LBUTTONDOWN:SaveToFile Failed");
     RemoveStaleTempFile();
   }
-  // The drawings end with the capture that burned them in. DrawCopy captures are
-  // taken by the mask in the application's process, the only one whose heap holds them.
-  if (glShared.glCaptureMode == DrawCopy) FreeDrawObjList();
+  // The drawings end with the capture that burned them in.
+  if (mode == DrawCopy) FreeDrawObjList();
   if (glShared.glhMainWnd != NULL) PostMessageA(glShared.glhMainWnd, WM_USER_COPIED, 0, 0);
 }

@@ -1,6 +1,7 @@
 // Routines shared between the files of Vistrel.dll, grouped by the file that holds them.
 #pragma once
 #include <windows.h>
+#include "common/vistrel_api.h"
 
 // mask_placement.cpp
 extern "C" void WINAPI MoveMaskWindow(void);
@@ -21,13 +22,16 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 // capture_completion.cpp: the capturing right-click, in whichever process takes it.
 void CompleteCapture(void);
 
-// screen_grab.cpp: the target's pixels; the caller owns the bitmap. With
-// sectionDepth 24 or 32, a device-independent section laid out as a file of that
-// depth; otherwise a bitmap compatible with the window.
-HBITMAP GrabTargetBitmap(HWND window, int sectionDepth);
+// screen_grab.cpp: the target's pixels; the caller owns the bitmap. The mode is the
+// capture's, read once as it began: RectCopy applies the selection, DrawCopy paints
+// the drawings (both only in the process that owns the mask). With sectionDepth 24
+// or 32, a device-independent section laid out as a file of that depth; otherwise a
+// bitmap compatible with the window.
+HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth);
 
-// bmp_writer.cpp: writes "CaptureTemp.bmp"; 1 when the whole file was written.
-int SaveToFile(HWND window);
+// bmp_writer.cpp: writes "CaptureTemp.bmp" from a grab in that mode; 1 when the
+// whole file was written.
+int SaveToFile(HWND window, CaptureMode mode);
 // The bitmap as a file of that depth, put on the clipboard first when asked
 // (*onClipboard: the clipboard took it).
 int WriteCaptureFile(HBITMAP bitmap, int depth, int copyToClipboard, int* onClipboard);

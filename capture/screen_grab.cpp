@@ -48,7 +48,7 @@ static HBITMAP CreateGrabBitmap(HDC src, int w, int h, int depth) {
   return CreateCompatibleBitmap(src, w, h);
 }
 
-HBITMAP GrabTargetBitmap(HWND window, int sectionDepth) {
+HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
   if (window == NULL) return NULL;
   HDC src = GetWindowDC(window);
   HDC mem = CreateCompatibleDC(src);
@@ -62,15 +62,15 @@ HBITMAP GrabTargetBitmap(HWND window, int sectionDepth) {
   r = ClampToScreen(r, GetDeviceCaps(src, HORZRES), GetDeviceCaps(src, VERTRES));
 
   RECT source = r;
-  if (glShared.glCaptureMode == RectCopy) source = SelectionInTarget(window);
+  if (mode == RectCopy) source = SelectionInTarget(window);
   int w = source.right - source.left, h = source.bottom - source.top;
 
   HBITMAP bitmap = CreateGrabBitmap(src, w, h, sectionDepth);
   HGDIOBJ previous = SelectObject(mem, bitmap);
   BitBlt(mem, 0, 0, w, h, src, source.left, source.top, SRCCOPY);
-  // RectCopy and DrawCopy run only in the application's process, where the
-  // selection and the draw objects live; hooked programs take the other modes.
-  if (glShared.glCaptureMode == DrawCopy) PaintDrawingsOnto(mem, window);
+  // The caller passes RectCopy and DrawCopy only in the application's process,
+  // where the selection and the draw objects live.
+  if (mode == DrawCopy) PaintDrawingsOnto(mem, window);
   glSelection.x1 = glSelection.y1 = glSelection.x2 = glSelection.y2 = 0;
 
   SelectObject(mem, previous);

@@ -4,6 +4,8 @@
 #include <string.h>
 #include "capture/bmp_layout.h"
 #include "capture/capture_internal.h"
+#include "capture/draw_objects.h"
+#include "capture/shared_state.h"
 #include "common/temp_file_path.h"
 #include "tests/support/bmp_file.h"
 
@@ -183,10 +185,8 @@ static std::string ReadAll(const char* path) {
   return bmp.ok ? bmp.bytes : std::string();
 }
 
-// The grab at 24 and 32 bits lands in a section of the file's layout and is written
-// from its bits as they stand; the file is byte for byte the one the conversion of
-// the same pixels from a compatible bitmap gives.
-TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
+// Shows the bands window at (40, 40), topmost.
+static HWND ShowBandsWindow(void) {
   WNDCLASSA wc;
   ZeroMemory(&wc, sizeof(wc));
   wc.lpfnWndProc = BandsWndProc;
@@ -195,10 +195,18 @@ TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
   RegisterClassA(&wc);
   HWND window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 40, 40, 37, 23,
                                 NULL, NULL, wc.hInstance, NULL);
+  if (window != NULL) UpdateWindow(window);
+  return window;
+}
+
+// The grab at 24 and 32 bits lands in a section of the file's layout and is written
+// from its bits as they stand; the file is byte for byte the one the conversion of
+// the same pixels from a compatible bitmap gives.
+TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
+  HWND window = ShowBandsWindow();
   ASSERT_TRUE(window != NULL);
-  UpdateWindow(window);
   for (int depth : {24, 32}) {
-    HBITMAP grab = GrabTargetBitmap(window, depth);
+    HBITMAP grab = GrabTargetBitmap(window, WindowCopy, depth);
     ASSERT_TRUE(grab != NULL);
     DIBSECTION section;
     ASSERT_EQ(GetObjectA(grab, sizeof(section), &section), (int)sizeof(section)) << depth;
@@ -232,5 +240,31 @@ TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
     DeleteObject(grab);
     DeleteObject(compatible);
   }
+  DestroyWindow(window);
+}
+
+// A process that does not own the mask (a hooked program) completing a capture while
+// the record says DrawCopy: the draw objects are the application's, so nothing is
+// painted from them and they are not freed; the target is taken as it stands.
+TEST_F(BmpWriterTest, CaptureOutsideTheMasksProcessLeavesTheDrawObjectsAlone) {
+  HWND window = ShowBandsWindow();
+  ASSERT_TRUE(window != NULL);
+  DrawObj* obj = CreateDrawObj();
+  ASSERT_TRUE(obj != NULL);
+  obj->kind = DrawObjRectangle;
+  SetRect(&obj->rect, 42, 42, 70, 60);  // over the window, in screen coordinates
+  obj->colour = RGB(0, 255, 0);
+  ASSERT_TRUE(AddDrawObj(obj));
+  DrawObjList* list = glShared.glDrawObjList;
+  glShared.glhMaskWnd = NULL;
+  glShared.glhMainWnd = NULL;
+  glShared.glhTargetWnd = window;
+  glShared.glCaptureMode = DrawCopy;
+  CompleteCapture();
+  BmpFile bmp = ReadBmpFile(path);
+  EXPECT_TRUE(bmp.ok && bmp.width == 37 && bmp.Pixel(2, 10) == RGB(1, 2, 3));  // the rectangle's left edge
+  ASSERT_EQ(glShared.glDrawObjList, list);
+  EXPECT_EQ(list->count, 1);
+  FreeDrawObjList();
   DestroyWindow(window);
 }
