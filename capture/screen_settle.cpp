@@ -12,8 +12,10 @@ static const DWORD kScreenSettleMs = 100;
 static const int kSampleGrid = 5;
 static const int kSampleCount = kSampleGrid * kSampleGrid;
 
-// The mask's colour: its class brush.
-static COLORREF MaskColour(void) { return GetSysColor(COLOR_WINDOW); }
+// The colour the mask shows over its client area, whatever the colour scheme:
+// PaintFrame fills it with the device context's default brush, the white stock
+// brush. Its class brush (the window colour) shows only until that paint.
+static const COLORREF kMaskClientColour = RGB(255, 255, 255);
 
 // The channel value beneath a blend of `mask` at `alpha` that reads `shown`.
 static int ChannelBeneath(int shown, int mask, int alpha) {
@@ -131,10 +133,9 @@ static BOOL CALLBACK LetWindowRepaint(HWND window, LPARAM param) {
   return TRUE;
 }
 
-void HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
+BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
   POINT points[kSampleCount];
   COLORREF before[kSampleCount];
-  COLORREF colour = MaskColour();
   RepaintRound round;
   round.threadCount = 0;
   GetWindowRect(mask, &round.covered);
@@ -145,14 +146,17 @@ void HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
   ShowWindow(mask, SW_HIDE);
   onHidden();
   round.deadline = GetTickCount() + kScreenSettleMs;
-  if (!WaitForComposedFrame() && screen != NULL) {
+  BOOL seen = WaitForComposedFrame();
+  if (!seen && screen != NULL) {
     // First the display takes the hide: a watched point shows it. The wait takes
     // nothing from the queue, but lets the window system work on this thread
     // meanwhile. A screen on which no watched point can show the change (all of it
     // the mask's colour) runs into the limit.
-    while (TimeLeft(round.deadline) > 0 && !AnyPointShowsScreen(screen, points, before, colour))
+    while (!(seen = AnyPointShowsScreen(screen, points, before, kMaskClientColour)) &&
+           TimeLeft(round.deadline) > 0)
       MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
     EnumWindows(LetWindowRepaint, (LPARAM)&round);
   }
   if (screen != NULL) ReleaseDC(NULL, screen);
+  return seen;
 }

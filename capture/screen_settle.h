@@ -14,5 +14,6 @@ static const BYTE kMaskAlpha = 153;
 BOOL ShowsScreenWithoutMask(COLORREF before, COLORREF now, COLORREF mask, BYTE alpha);
 
 // Hides the mask and returns once the screen no longer shows it, or after
-// kScreenSettleMs at the most. `onHidden` runs right after the hide.
-void HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void));
+// kScreenSettleMs at the most. `onHidden` runs right after the hide. TRUE when the
+// screen (or the compositor) showed the mask gone, FALSE when the wait ran out.
+BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void));

@@ -1,6 +1,8 @@
-// The rule that tells a screen point without the mask from one still under it.
+// The rule that tells a screen point without the mask from one still under it, and
+// the wait with the mask the library paints.
 #include <gtest/gtest.h>
 
+#include "capture/capture_internal.h"
 #include "capture/screen_settle.h"
 
 namespace {
@@ -68,6 +70,52 @@ TEST(ScreenSettle, ScreenChangingUnderBlendedMaskIsNotTheMaskGoing) {
     }
   EXPECT_GT(cases, 200);
   EXPECT_EQ(0, taken);
+}
+
+void Nothing(void) {}
+
+// Runs this thread's messages until the screen reads `colour` at (x, y), 10 s at most.
+bool ScreenShows(int x, int y, COLORREF colour) {
+  HDC screen = GetDC(NULL);
+  DWORD start = GetTickCount();
+  COLORREF now;
+  MSG msg;
+  while ((now = GetPixel(screen, x, y)) != colour && GetTickCount() - start < 10000)
+    if (!PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    else DispatchMessageA(&msg);
+  ReleaseDC(NULL, screen);
+  return now == colour;
+}
+
+// The mask as the library registers and paints it, shown over a black window while
+// the window colour of the scheme is navy: its client area shows white, and the wait
+// after the hide ends on the screen showing it gone, not at its limit.
+TEST(ScreenSettle, MaskIsSeenGoingWhateverTheWindowColour) {
+  int element = COLOR_WINDOW;
+  COLORREF scheme = GetSysColor(COLOR_WINDOW), navy = RGB(0, 0, 128);
+  ASSERT_TRUE(SetSysColors(1, &element, &navy));
+  HINSTANCE instance = GetModuleHandleA(NULL);
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+  wc.lpszClassName = "VistrelTestBackdrop";
+  RegisterClassA(&wc);
+  RegisterMaskWndClass(instance);
+  HWND backdrop = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, NULL,
+                                  NULL, instance, NULL);
+  HWND mask = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOPMOST, "MaskWindow", "", WS_POPUP,
+                              100, 100, 300, 200, NULL, NULL, instance, NULL);
+  ASSERT_TRUE(backdrop != NULL && mask != NULL);
+  SetLayeredWindowAttributes(mask, 0, kMaskAlpha, LWA_ALPHA);
+  ShowWindow(mask, SW_SHOWNOACTIVATE);
+  UpdateWindow(mask);
+  EXPECT_TRUE(ScreenShows(250, 200, RGB(255, 255, 255)));
+  EXPECT_TRUE(HideMaskAndWaitForScreen(mask, Nothing));
+  SetSysColors(1, &element, &scheme);
+  DestroyWindow(mask);
+  DestroyWindow(backdrop);
 }
 
 }  // namespace
