@@ -8,6 +8,7 @@ usage: check_binaries.py BIN_DIR
 import os
 import struct
 import sys
+from xml.etree import ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from check_art import read_resources  # noqa: E402
@@ -267,6 +268,26 @@ def dialog_template(blob):
     return dialog
 
 
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+WINDOWS_SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+
+
+def manifest_settings(data):
+    """The execution level (level, uiAccess) and the application's dpiAware text of
+    a manifest resource; None for what it does not hold."""
+    try:
+        root = ElementTree.fromstring(data)
+    except ElementTree.ParseError:
+        return None, None
+    if root.tag != ASM_V1 + "assembly":
+        return None, None
+    level = root.find("./%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel" % ((ASM_V3,) * 4))
+    aware = root.find("./%sapplication/%swindowsSettings/%sdpiAware" % (ASM_V3, ASM_V3, WINDOWS_SETTINGS_2005))
+    return ((level.get("level"), level.get("uiAccess")) if level is not None else None,
+            aware.text.strip() if aware is not None and aware.text else None)
+
+
 CHILD = 0x50000000  # WS_CHILD | WS_VISIBLE
 STATIC_ID = 0xFFFFFFFF  # IDC_STATIC (-1) as the template's 32-bit id
 DIALOGS = {
@@ -343,10 +364,11 @@ def check_resources(bindir):
                 (1, 0, ""), (1, 32791, "系统配置"), (1, 0, ""), (1, 32784, "退出系统")]
     check(capture_menu == expected, "capture menu 129, found %s" % capture_menu)
 
-    for res, name, rid in ((exe, "Vistrel.exe", 1), (lib, "Vistrel.dll", 2)):
-        manifest = res.get(RT_MANIFEST, {}).get(rid, b"").decode("utf-8", "ignore")
-        check('level="asInvoker"' in manifest and 'uiAccess="false"' in manifest,
-              name + ": manifest %d asks for asInvoker without UI access" % rid)
+    for res, name, rid, dpi_aware in ((exe, "Vistrel.exe", 1, "true"), (lib, "Vistrel.dll", 2, None)):
+        level, aware = manifest_settings(res.get(RT_MANIFEST, {}).get(rid, b""))
+        check(level == ("asInvoker", "false"), name + ": manifest %d asks for asInvoker without UI access, "
+              "found %s" % (rid, level))
+        check(aware == dpi_aware, name + ": manifest %d declares dpiAware %s, found %s" % (rid, dpi_aware, aware))
     check_dialogs(exe)
     check_version(exe, "Vistrel.exe", 1, "Vistrel screen capture")
     check_version(lib, "Vistrel.dll", 2, "Vistrel capture library")
