@@ -1,7 +1,7 @@
-// DrawCopy with real input: objects drawn on the mask with the tools and colours
-// picked on the palette are burned into the full-screen capture; a click adds
-// nothing; the select tool with Delete and Backspace removes objects; the cursor
-// readout shows the position and the colour under the cursor.
+// DrawCopy: objects drawn on the mask with the tools and colours picked on the
+// palette are burned into the full-screen capture; a click adds nothing; the select
+// tool with Delete and Backspace removes objects; the cursor readout shows the
+// position and the colour under the cursor.
 #include "tests/e2e/mask_fixture.h"
 #include "capture/readout_text.h"
 
@@ -13,9 +13,7 @@ static const POINT RedSwatch = SwatchButton(2, 1), GreenSwatch = SwatchButton(4,
 static int RunAcross(const BmpFile& bmp, int x, int y, int dx, int dy, COLORREF colour, int reach = 5) {
   int best = 0, run = 0;
   for (int i = -reach; i <= reach; i++) {
-    int px = x + i * dx, py = y + i * dy;
-    bool hit = px >= 0 && py >= 0 && px < bmp.width && py < bmp.height && bmp.Pixel(px, py) == colour;
-    run = hit ? run + 1 : 0;
+    run = bmp.Pixel(x + i * dx, y + i * dy) == colour ? run + 1 : 0;
     if (run > best) best = run;
   }
   return best;
@@ -23,10 +21,8 @@ static int RunAcross(const BmpFile& bmp, int x, int y, int dx, int dy, COLORREF 
 
 class DrawCopyTest : public MaskFixture {
  protected:
-  // Right-clicks on the mask away from the drawings and the target's swatches.
-  BmpFile CaptureScreen(LRESULT copiesBefore) {
-    Step(ClientPoint(340, 250));
-    EXPECT_TRUE(CaptureHere(copiesBefore));
+  BmpFile CaptureScreen() {
+    EXPECT_TRUE(CaptureByMessage());
     BmpFile bmp = ReadBmpFile(tempPath.c_str());
     EXPECT_TRUE(bmp.ok);
     EXPECT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
@@ -37,27 +33,37 @@ class DrawCopyTest : public MaskFixture {
 
 TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   ArmFullScreen(DrawCopy);
-  ASSERT_TRUE(ChooseColour(GreenSwatch, Green));
-  ASSERT_TRUE(ChooseTool(RectangleButton, DrawObjRectangle));
+  Pick(GreenSwatch);
+  Pick(RectangleButton);
+  ASSERT_EQ(rec->glCurColor, Green);
   POINT r1 = ClientPoint(30, 30), r2 = ClientPoint(120, 90);
   ASSERT_TRUE(DrawObject(r1, r2));
   // Dragged from bottom right to top left: the same box.
-  ASSERT_TRUE(ChooseTool(EllipseButton, DrawObjEllipse));
+  Pick(EllipseButton);
   POINT e1 = ClientPoint(170, 30), e2 = ClientPoint(270, 96);
   ASSERT_TRUE(DrawObject(e2, e1));
-  // A new colour applies to the objects started afterwards.
-  ASSERT_TRUE(ChooseColour(BlueSwatch, Blue));
-  ASSERT_TRUE(ChooseTool(LineButton, DrawObjLine));
+  // A new colour applies to the objects started afterwards. Only a move with the
+  // left button alone drags: with Shift or Ctrl, another button besides, or no left
+  // button, the end point stays.
+  Pick(BlueSwatch);
+  Pick(LineButton);
   POINT l1 = ClientPoint(40, 180), l2 = ClientPoint(260, 180);
-  ASSERT_TRUE(DrawObject(l1, l2));
+  ToMask(WM_LBUTTONDOWN, MK_LBUTTON, l1);
+  ToMask(WM_MOUSEMOVE, MK_LBUTTON, l2);
+  const WPARAM keys[] = {MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_CONTROL, MK_LBUTTON | MK_RBUTTON,
+                         MK_LBUTTON | MK_MBUTTON, MK_SHIFT, 0};
+  for (int i = 0; i < 6; i++) ToMask(WM_MOUSEMOVE, keys[i], POINT{l2.x - 20 * (i + 1), l2.y + 15});
+  DrawObj live;
+  ASSERT_TRUE(CurrentObject(&live));
+  EXPECT_TRUE(Spans(live, l1, l2));
+  ToMask(WM_LBUTTONUP, 0, l2);
   EXPECT_EQ(ObjectCount(), 3);
 
   // The mask shows them too.
   int midY = (r1.y + r2.y) / 2;
-  EXPECT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{r1.x - 3, midY, r1.x + 3, midY + 1}).At(r1.x, midY) == Green; }, Timeout));
+  EXPECT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{r1.x, midY, r1.x + 1, midY + 1}).At(r1.x, midY) == Green; }, Timeout));
 
-  BmpFile bmp = CaptureScreen(0);
-  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  BmpFile bmp = CaptureScreen();
   // Rectangle and ellipse in green with the 2-pixel pen, the newest object, the
   // line, in blue with the 3-pixel pen of the selected object.
   EXPECT_EQ(RunAcross(bmp, r1.x, midY, 1, 0, Green), 2);
@@ -86,17 +92,14 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   ArmFullScreen(DrawCopy);
   EXPECT_EQ(ObjectCount(), 0);
   POINT d1 = ClientPoint(300, 40), d2 = ClientPoint(380, 90);
-  Step(d1);
-  Button(MOUSEEVENTF_LEFTDOWN);
-  Step(d2);
-  DrawObj live;
-  ASSERT_TRUE(WaitUntil([&] { return CurrentObject(&live) && live.rect.right != 0; }, Timeout));
-  RightClick();
-  ASSERT_TRUE(WaitUntil([&] { return Copies() > 1; }, Timeout));
-  Button(MOUSEEVENTF_LEFTUP);
+  ToMask(WM_LBUTTONDOWN, MK_LBUTTON, d1);
+  ToMask(WM_MOUSEMOVE, MK_LBUTTON, d2);
+  ASSERT_TRUE(CurrentObject(&live));
+  ASSERT_TRUE(Spans(live, d1, d2));
+  BmpFile second = CaptureScreen();
+  ToMask(WM_LBUTTONUP, 0, d2);
   EXPECT_TRUE(rec->glCurDrawObj == NULL);
-  BmpFile second = ReadBmpFile(tempPath.c_str());
-  ASSERT_TRUE(second.ok);
+  EXPECT_EQ(ObjectCount(), 0);
   EXPECT_EQ(RunAcross(second, r1.x, midY, 1, 0, Green), 0);
   EXPECT_EQ(RunAcross(second, (l1.x + l2.x) / 2, l1.y, 0, 1, Blue), 0);
   EXPECT_EQ(RunAcross(second, d1.x, (d1.y + d2.y) / 2, 1, 0, Blue), 0);
@@ -104,49 +107,35 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
 }
 
 TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) {
-  // Wine now and then hands the mask a late echo of an earlier move between the
-  // press and the release, which turns the click into a short drag and leaves an
-  // object of some size: that one is captured away and the click tried again. An
-  // object of no size is the click's own doing.
+  ArmFullScreen(DrawCopy);
+  Pick(RedSwatch);
+  Pick(LineButton);
   POINT click = ClientPoint(300, 60);
-  for (int attempt = 0;; attempt++) {
-    ArmFullScreen(DrawCopy);
-    ASSERT_TRUE(ChooseColour(RedSwatch, Red));
-    ASSERT_TRUE(ChooseTool(LineButton, DrawObjLine));
-    ClickOnScreen(click);
-    // The palette click is handled after the click on the mask.
-    ASSERT_TRUE(ChooseTool(RectangleButton, DrawObjRectangle));
-    if (ObjectCount() == 0) break;
-    DrawObj added;
-    ASSERT_TRUE(NewestObject(&added));
-    ASSERT_FALSE(added.rect.left == added.rect.right && added.rect.top == added.rect.bottom)
-        << "the click made an object";
-    ASSERT_LT(attempt, 2) << "every click came with a move";
-    LRESULT copies = Copies();
-    Step(click);
-    ASSERT_TRUE(CaptureHere(copies));
-  }
-  EXPECT_EQ(ObjectCount(), 0);
+  ToMask(WM_LBUTTONDOWN, MK_LBUTTON, click);
+  ToMask(WM_LBUTTONUP, 0, click);
+  EXPECT_EQ(ObjectCount(), 0) << "the click made an object";
   EXPECT_TRUE(rec->glCurDrawObj == NULL);
 
+  Pick(RectangleButton);
   POINT a1 = ClientPoint(30, 30), a2 = ClientPoint(120, 90);
   POINT b1 = ClientPoint(170, 30), b2 = ClientPoint(270, 95);
   POINT c1 = ClientPoint(40, 140), c2 = ClientPoint(260, 220);
   ASSERT_TRUE(DrawObject(a1, a2));
   ASSERT_TRUE(DrawObject(b1, b2));
   ASSERT_TRUE(DrawObject(c1, c2));
-  EXPECT_EQ(ObjectCount(), 3);
 
-  // Choose the oldest and delete it; its successor is selected and goes next.
-  ASSERT_TRUE(ChooseTool(SelectButton, 0));
-  ClickOnScreen(POINT{(a1.x + a2.x) / 2, (a1.y + a2.y) / 2});
-  TapKey(VK_DELETE);
-  ASSERT_TRUE(WaitForObjects(2));
-  TapKey(VK_BACK);
-  ASSERT_TRUE(WaitForObjects(1));
+  // The select tool starts no object. Choose the oldest and delete it; its
+  // successor is selected and goes next.
+  Pick(SelectButton);
+  ToMask(WM_LBUTTONDOWN, MK_LBUTTON, POINT{(a1.x + a2.x) / 2, (a1.y + a2.y) / 2});
+  ToMask(WM_LBUTTONUP, 0, POINT{(a1.x + a2.x) / 2, (a1.y + a2.y) / 2});
+  EXPECT_TRUE(rec->glCurDrawObj == NULL);
+  SendMessageA(mask, WM_KEYDOWN, VK_DELETE, 1);
+  EXPECT_EQ(ObjectCount(), 2);
+  SendMessageA(mask, WM_KEYDOWN, VK_BACK, 1);
+  EXPECT_EQ(ObjectCount(), 1);
 
-  BmpFile bmp = CaptureScreen(0);
-  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  BmpFile bmp = CaptureScreen();
   int aMid = (a1.y + a2.y) / 2, bMid = (b1.y + b2.y) / 2, cMid = (c1.y + c2.y) / 2;
   EXPECT_EQ(RunAcross(bmp, a1.x, aMid, 1, 0, Red), 0);
   EXPECT_EQ(bmp.Pixel(a1.x, aMid), TargetSwatchColours[0]);
@@ -161,6 +150,44 @@ TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) 
     int x = click.x + (o.x - click.x) * i / 10, y = click.y + (o.y - click.y) * i / 10;
     EXPECT_EQ(RunAcross(bmp, x, y, 0, 1, Red, 4), 0) << x << "," << y;
   }
+}
+
+// Real input: a right-click over the palette goes to the palette, which swallows
+// it, and a click there picks a colour; a drag on the mask draws an object; a
+// right-click on the mask burns it into the capture.
+TEST_F(DrawCopyTest, RealInputPicksDrawsAndCaptures) {
+  ArmFullScreen(DrawCopy);
+  SendMouse(mask, WM_MOUSEMOVE, 0, 8, 8);
+  ASSERT_TRUE(IsWindowVisible(palette));
+  POINT blue = BlueSwatch;
+  ClientToScreen(palette, &blue);
+  ASSERT_TRUE(HostInput({MoveTo(blue), MouseInput(MOUSEEVENTF_RIGHTDOWN), MouseInput(MOUSEEVENTF_RIGHTUP),
+                         MouseInput(MOUSEEVENTF_LEFTDOWN), MouseInput(MOUSEEVENTF_LEFTUP)}));
+  ASSERT_TRUE(WaitUntil([&] { return rec->glCurColor == Blue; }, Timeout));
+  EXPECT_EQ(rec->glCaptured, 0);
+  EXPECT_TRUE(IsWindowVisible(mask));
+  EXPECT_EQ(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  Pick(RectangleButton);
+  POINT a = ClientPoint(30, 30), b = ClientPoint(120, 90);
+  ASSERT_TRUE(HostInput({MoveTo(a), MouseInput(MOUSEEVENTF_LEFTDOWN), MoveTo(POINT{a.x + 30, a.y + 20}), MoveTo(b),
+                         MouseInput(MOUSEEVENTF_LEFTUP)}));
+  ASSERT_TRUE(WaitUntil([&] { return ObjectCount() == 1; }, Timeout));
+  DrawObj drawn;
+  ASSERT_TRUE(NewestObject(&drawn));
+  EXPECT_TRUE(Spans(drawn, a, b));
+  EXPECT_EQ(drawn.kind, DrawObjRectangle);
+  EXPECT_EQ(drawn.colour, Blue);
+
+  ASSERT_TRUE(HostInput({MoveTo(ClientPoint(340, 250)), MouseInput(MOUSEEVENTF_RIGHTDOWN),
+                         MouseInput(MOUSEEVENTF_RIGHTUP)}));
+  ASSERT_TRUE(WaitUntil([&] { return Copies() == 1; }, Timeout));
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  int midY = (a.y + b.y) / 2;
+  EXPECT_EQ(RunAcross(bmp, a.x, midY, 1, 0, Blue), 3);
+  EXPECT_EQ(RunAcross(bmp, b.x, midY, 1, 0, Blue), 3);
+  EXPECT_EQ(bmp.Pixel(a.x + 6, midY), TargetSwatchColours[0]);
 }
 
 // The expected look of a readout field: the text in the default font and colour
@@ -196,21 +223,15 @@ class ReadoutTest : public DrawCopyTest {
   bool FieldShows(RECT field, const char* text) {
     RECT s = OnScreenRect(field);
     COLORREF background = GrabPixels(NULL, RECT{s.left - 1, s.top, s.left, s.top + 1}).pixels[0];
-    ScreenPixels expected = RenderReadout(text, s.right - s.left, s.bottom - s.top, background);
-    ScreenPixels shown = GrabPixels(NULL, s);
-    for (size_t i = 0; i < shown.pixels.size(); i++)
-      if (shown.pixels[i] != expected.pixels[i]) return false;
-    return true;
+    return GrabPixels(NULL, s).pixels == RenderReadout(text, s.right - s.left, s.bottom - s.top, background).pixels;
   }
-  // Moves to the mask point until both fields show what they should there.
+  // A move over the mask at (x, y); both fields come to show what they should there.
   bool ReadoutAt(int x, int y, COLORREF under) {
     char position[50], colour[50];
     FormatPositionReadout(position, sizeof(position), x, y);
     FormatColourReadout(colour, sizeof(colour), under);
-    return WaitUntil([&] {
-      Step(OnScreen(x, y));
-      return FieldShows(posField, position) && FieldShows(colourField, colour);
-    }, Timeout);
+    SendMouse(mask, WM_MOUSEMOVE, 0, x, y);
+    return WaitUntil([&] { return FieldShows(posField, position) && FieldShows(colourField, colour); }, Timeout);
   }
 };
 

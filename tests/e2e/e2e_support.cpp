@@ -119,23 +119,28 @@ int CopyBinary(const std::string& from, const std::string& toDir, const char* as
   return CopyFileA(from.c_str(), (toDir + name).c_str(), FALSE) ? 1 : 0;
 }
 
-void MoveMouseTo(int x, int y) {
+INPUT MouseInput(DWORD flags, int x, int y) {
   INPUT input;
   ZeroMemory(&input, sizeof(input));
   input.type = INPUT_MOUSE;
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  // The system maps back with a truncating division, so round up to land exactly.
-  input.mi.dx = (x * 65536 + w - 1) / w;
-  input.mi.dy = (y * 65536 + h - 1) / h;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_MOVE) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // The system maps back with a truncating division, so round up to land exactly.
+    input.mi.dx = (x * 65536 + w - 1) / w;
+    input.mi.dy = (y * 65536 + h - 1) / h;
+    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+  }
+  return input;
+}
+
+void MoveMouseTo(int x, int y) {
+  INPUT input = MouseInput(MOUSEEVENTF_MOVE, x, y);
   SendInput(1, &input, sizeof(input));
 }
 
 void MouseEvent(DWORD flag) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
+  INPUT input = MouseInput(flag);
   SendInput(1, &input, sizeof(input));
 }
 

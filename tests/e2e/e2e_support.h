@@ -51,6 +51,9 @@ DWORD WindowProcess(HWND window);
 std::string MakeTempDir(const char* name);
 int CopyBinary(const std::string& from, const std::string& toDir, const char* asName = NULL);
 
+// A mouse input record: with MOUSEEVENTF_MOVE an absolute move to the screen point
+// (x, y), otherwise a button event where the cursor is.
+INPUT MouseInput(DWORD flags, int x = 0, int y = 0);
 // Moves the mouse to the screen point with SendInput.
 void MoveMouseTo(int x, int y);
 // One mouse button event (a press or a release) where the cursor is.

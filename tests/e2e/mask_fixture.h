@@ -1,22 +1,30 @@
 // RectCopy and DrawCopy on the full-screen mask of the stand-in application, over
-// the foreign target, driven by real mouse and keyboard input. This process maps
-// the same library to read the shared record, and reads the host's draw object
-// list through the host's process handle.
+// the foreign target. The tests send the mask and the palette the mouse and key
+// messages the system would send them, one at a time, and judge by the shared
+// record (this process maps the same library), the host's draw object list (read
+// through the host's process handle), the screen and the captured file. Where the
+// system's routing is under test, the host injects real input (HostInput).
 #pragma once
+#include <initializer_list>
 #include <vector>
 #include "tests/e2e/capture_fixture.h"
 #include "capture/draw_objects.h"
 
-inline void TapKey(WORD key) {
-  KeyEvent(key, 0);
-  KeyEvent(key, KEYEVENTF_KEYUP);
-}
-
-// A rectangle of the screen as 0x00BBGGRR values, top row first.
+// A rectangle of the screen or of a device context as 0x00BBGGRR values, top row
+// first. At gives NoColour outside it.
+static const COLORREF NoColour = 0xFFFFFFFF;
 struct ScreenPixels {
   LONG left = 0, top = 0, width = 0, height = 0;
   std::vector<COLORREF> pixels;
-  COLORREF At(int x, int y) const { return pixels[(size_t)(y - top) * width + (x - left)]; }
+  COLORREF At(int x, int y) const {
+    if (x < left || y < top || x >= left + width || y >= top + height) return NoColour;
+    return pixels[(size_t)(y - top) * width + (x - left)];
+  }
+  int Count(COLORREF colour) const {
+    int n = 0;
+    for (COLORREF c : pixels) n += c == colour;
+    return n;
+  }
 };
 
 // Copies a rectangle of dc (the screen when dc is null) through a 32-bit DIB.
@@ -34,18 +42,20 @@ inline ScreenPixels GrabPixels(HDC dc, RECT r) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = NULL;
-  HDC screen = dc != NULL ? dc : GetDC(NULL);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  HDC source = dc != NULL ? dc : GetDC(NULL);
+  HDC mem = CreateCompatibleDC(source);
+  HBITMAP dib = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, NULL, 0);
   HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, shot.width, shot.height, screen, r.left, r.top, SRCCOPY);
+  BitBlt(mem, 0, 0, shot.width, shot.height, source, r.left, r.top, SRCCOPY);
   GdiFlush();
   const BYTE* p = (const BYTE*)bits;
-  for (LONG i = 0; i < shot.width * shot.height; i++, p += 4) shot.pixels.push_back(RGB(p[2], p[1], p[0]));
+  for (LONG i = 0; bits != NULL && i < shot.width * shot.height; i++, p += 4)
+    shot.pixels.push_back(RGB(p[2], p[1], p[0]));
+  shot.pixels.resize((size_t)shot.width * shot.height, NoColour);
   SelectObject(mem, old);
   DeleteObject(dib);
   DeleteDC(mem);
-  if (dc == NULL) ReleaseDC(NULL, screen);
+  if (dc == NULL) ReleaseDC(NULL, source);
   return shot;
 }
 
@@ -54,6 +64,31 @@ static const POINT LineButton = {273, 25}, RectangleButton = {293, 25}, EllipseB
                    SelectButton = {334, 25};
 // The centre of swatch k (0 to 13) of row r (0 or 1).
 inline POINT SwatchButton(int k, int r) { return POINT{40 + 16 * k, 16 + 16 * r}; }
+
+// Sends a mouse message with its keys and its position in the window's client
+// coordinates; returns once the window has handled it.
+inline LRESULT SendMouse(HWND window, UINT message, WPARAM keys, int x, int y) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, keys, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 10000, &result);
+  return (LRESULT)result;
+}
+inline void ClickWindow(HWND window, int x, int y) {
+  SendMouse(window, WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+  SendMouse(window, WM_LBUTTONUP, 0, x, y);
+}
+
+// Moves the pointer to the screen point and waits until the system has it there.
+inline bool RestPointerAt(POINT rest) {
+  MoveMouseTo(rest.x, rest.y);
+  return WaitUntil([&] {
+    POINT p;
+    return GetCursorPos(&p) && p.x == rest.x && p.y == rest.y;
+  }, Timeout);
+}
+// Where the pointer rests: on the full-screen mask's frame above its client area,
+// where the moves Wine makes up when a window appears under the pointer reach no
+// handler of the mask.
+static const POINT PointerRest = {0, 0};
 
 class MaskFixture : public CaptureFixture {
  protected:
@@ -66,24 +101,30 @@ class MaskFixture : public CaptureFixture {
     ASSERT_TRUE(lib != NULL);
     rec = SharedRecordOf(lib);
     ASSERT_TRUE(rec != NULL);
+    // The tool and colour outlive a run while anything maps the library: start
+    // from the values of a fresh load.
+    rec->glCurDrawTool = 1;
+    rec->glCurColor = RGB(255, 0, 0);
     CaptureFixture::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(RestPointerAt(PointerRest));
   }
   void TearDown() override {
-    // Leave no key or button down for the next test.
-    KeyEvent(VK_SHIFT, KEYEVENTF_KEYUP);
-    KeyEvent(VK_CONTROL, KEYEVENTF_KEYUP);
-    MouseEvent(MOUSEEVENTF_LEFTUP);
     CaptureFixture::TearDown();
     if (lib) FreeLibrary(lib);
   }
 
-  // Arms the mode and waits for the full-screen mask.
+  // Arms the mode and waits until the mask covers the screen, painted.
   void ArmFullScreen(CaptureMode mode) {
     Arm(mode);
-    mask = HostMask();
-    ASSERT_TRUE(mask != NULL);
+    mask = rec->glhMaskWnd;
     palette = rec->glhDrawToolsWnd;
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(mask) != 0; }, Timeout));
+    ASSERT_EQ(WindowProcess(mask), host.pid);
+    POINT o = OnScreen(0, 0);
+    ASSERT_TRUE(PointerRest.x < o.x || PointerRest.y < o.y);
+    // The top-left corner mark.
+    ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{o.x + 4, o.y, o.x + 5, o.y + 1}).At(o.x + 4, o.y) ==
+                                       RGB(255, 0, 255); }, Timeout));
   }
   // Mask client coordinates on the screen, and back.
   POINT OnScreen(int x, int y) {
@@ -91,51 +132,45 @@ class MaskFixture : public CaptureFixture {
     ClientToScreen(mask, &p);
     return p;
   }
-  POINT ClientOrigin() { return OnScreen(0, 0); }
-  // Moves the cursor to p and lets the host take the move in. Wine answers every
-  // injected move with a pointer event of the X server, which the host turns into
-  // a move of its own; sent in a burst, those echoes come late and replay old
-  // positions. One move at a time, each followed by a round trip to the host,
-  // keeps them in step.
-  void Step(POINT p) {
-    MoveMouseTo(p.x, p.y);
-    WaitUntil([&] {
-      POINT c;
-      GetCursorPos(&c);
-      return c.x == p.x && c.y == p.y;
-    }, Timeout);
-    Ask(WM_APP_COUNT_OF, WM_USER_COPIED);
+  POINT ToClient(POINT screen) {
+    ScreenToClient(mask, &screen);
+    return screen;
   }
-  void Button(DWORD flag) {
-    MouseEvent(flag);
-    Ask(WM_APP_COUNT_OF, WM_USER_COPIED);
+
+  // A mouse message to the mask at a screen point.
+  void ToMask(UINT message, WPARAM keys, POINT screen) {
+    POINT c = ToClient(screen);
+    SendMouse(mask, message, keys, c.x, c.y);
   }
-  // Drags with the left button from a to b (screen points) through two steps
-  // between them; before releasing, waits until arrived() says the mask has taken
-  // in the move to b, repeating that move now and then.
-  template <class Arrived>
-  bool DragWith(POINT a, POINT b, Arrived arrived) {
-    Step(a);
-    Button(MOUSEEVENTF_LEFTDOWN);
-    Step(POINT{a.x + (b.x - a.x) / 3, a.y + (b.y - a.y) / 3});
-    Step(POINT{a.x + (b.x - a.x) * 2 / 3, a.y + (b.y - a.y) * 2 / 3});
-    Step(b);
-    int polls = 0;
-    bool ok = WaitUntil([&] {
-      if (++polls % 25 == 0) {
-        Step(POINT{b.x + 1, b.y + 1});
-        Step(b);
-      }
-      return arrived();
-    }, Timeout);
-    Button(MOUSEEVENTF_LEFTUP);
-    return ok;
+  // Presses at a, drags with the left button alone through two steps to b, releases.
+  void Drag(POINT a, POINT b) {
+    ToMask(WM_LBUTTONDOWN, MK_LBUTTON, a);
+    ToMask(WM_MOUSEMOVE, MK_LBUTTON, POINT{a.x + (b.x - a.x) / 3, a.y + (b.y - a.y) / 3});
+    ToMask(WM_MOUSEMOVE, MK_LBUTTON, b);
+    ToMask(WM_LBUTTONUP, 0, b);
   }
-  void ClickOnScreen(POINT p) {
-    Step(p);
-    Button(MOUSEEVENTF_LEFTDOWN);
-    Button(MOUSEEVENTF_LEFTUP);
+  // The right-click that captures, posted: the capture's wait for the screen sends
+  // messages of its own. Waits until the host is told of the capture.
+  bool CaptureByMessage() {
+    LRESULT before = Copies();
+    PostMessageA(mask, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(600, 400));
+    return WaitUntil([&] { return Copies() > before; }, Timeout);
   }
+
+  // Real input, injected by the host's own thread in one SendInput. Wine answers an
+  // injected move by warping the X pointer, and the X server reports the warp to the
+  // program under the pointer, whose X driver makes a move of it: an echo, late and
+  // at an older position when another program injected. The host reads its X events
+  // only when it waits for messages, so the echoes of its own moves all come after
+  // the whole sequence, when no button is held any more.
+  bool HostInput(std::initializer_list<INPUT> inputs) {
+    std::vector<INPUT> list(inputs);
+    COPYDATASTRUCT data = {LibHostSendInput, (DWORD)(list.size() * sizeof(INPUT)), list.data()};
+    DWORD_PTR taken = 0;
+    SendMessageTimeoutA(hostWindow, WM_COPYDATA, 0, (LPARAM)&data, SMTO_ABORTIFHUNG, 10000, &taken);
+    return taken == list.size();
+  }
+  static INPUT MoveTo(POINT p) { return MouseInput(MOUSEEVENTF_MOVE, p.x, p.y); }
 
   // Reads a block of the host's memory.
   bool ReadHost(const void* address, void* out, size_t size) {
@@ -149,64 +184,30 @@ class MaskFixture : public CaptureFixture {
     DrawObjList list;
     return ReadHost(rec->glDrawObjList, &list, sizeof(list)) && ReadHost(list.tail, obj, sizeof(*obj));
   }
-  POINT ToClient(POINT screen) {
-    ScreenToClient(mask, &screen);
-    return screen;
-  }
-  // Draws one object with the current tool from a to b (screen points) and waits
-  // until the list holds it as the newest object, spanning exactly a to b.
-  bool DrawObject(POINT a, POINT b) {
-    POINT ca = ToClient(a), cb = ToClient(b);
-    int before = ObjectCount();
-    bool dragged = DragWith(a, b, [&] {
-      DrawObj obj;
-      return CurrentObject(&obj) && obj.rect.left == ca.x && obj.rect.top == ca.y && obj.rect.right == cb.x &&
-             obj.rect.bottom == cb.y;
-    });
-    DrawObj newest;
-    return dragged && WaitForObjects(before + 1) && NewestObject(&newest) && newest.rect.left == ca.x &&
-           newest.rect.top == ca.y && newest.rect.right == cb.x && newest.rect.bottom == cb.y;
-  }
-
   // The number of finished objects in the host's list (0 when it has none).
   int ObjectCount() {
-    if (rec->glDrawObjList == NULL) return 0;
     DrawObjList list;
+    if (rec->glDrawObjList == NULL) return 0;
     return ReadHost(rec->glDrawObjList, &list, sizeof(list)) ? list.count : -1;
   }
-  bool WaitForObjects(int count) {
-    return WaitUntil([&] { return ObjectCount() == count; }, Timeout);
+  // Whether obj was dragged from a to b (screen points).
+  bool Spans(const DrawObj& obj, POINT a, POINT b) {
+    POINT ca = ToClient(a), cb = ToClient(b);
+    return obj.rect.left == ca.x && obj.rect.top == ca.y && obj.rect.right == cb.x && obj.rect.bottom == cb.y;
   }
-
-  // Touches the tips panel until the palette shows, clicks at p on it, and moves
-  // back onto the mask until the palette hides again.
-  bool ClickPalette(POINT p) {
-    int nudge = 0;
-    if (!WaitUntil([&] {
-          Step(OnScreen(10 + nudge++ % 5, 20));
-          return IsWindowVisible(palette) != 0;
-        }, Timeout))
-      return false;
-    POINT s = p;
-    ClientToScreen(palette, &s);
-    ClickOnScreen(s);
-    nudge = 0;
-    return WaitUntil([&] {
-      Step(OnScreen(640 + nudge++ % 5, 700));
-      return IsWindowVisible(palette) == 0;
-    }, Timeout);
+  // Draws one object from a to b with the current tool: while it is dragged it is
+  // the object under construction, then the newest in the list.
+  bool DrawObject(POINT a, POINT b) {
+    int before = ObjectCount();
+    ToMask(WM_LBUTTONDOWN, MK_LBUTTON, a);
+    ToMask(WM_MOUSEMOVE, MK_LBUTTON, POINT{(a.x + b.x) / 2, (a.y + b.y) / 2});
+    ToMask(WM_MOUSEMOVE, MK_LBUTTON, b);
+    DrawObj live, newest;
+    bool dragged = CurrentObject(&live) && Spans(live, a, b);
+    ToMask(WM_LBUTTONUP, 0, b);
+    return dragged && rec->glCurDrawObj == NULL && ObjectCount() == before + 1 && NewestObject(&newest) &&
+           Spans(newest, a, b);
   }
-  // A click Wine hands over with a late move echo can land where the cursor was
-  // before: the palette is clicked again until the choice is taken (a second click
-  // on the same button or swatch changes nothing).
-  template <class Chosen>
-  bool ChooseOnPalette(POINT p, Chosen chosen) {
-    return WaitUntil([&] { return ClickPalette(p) && WaitUntil(chosen, 2000); }, Timeout);
-  }
-  bool ChooseTool(POINT button, DrawTool tool) {
-    return ChooseOnPalette(button, [&] { return rec->glCurDrawTool == tool; });
-  }
-  bool ChooseColour(POINT swatch, COLORREF colour) {
-    return ChooseOnPalette(swatch, [&] { return rec->glCurColor == colour; });
-  }
+  // Picks a tool or a colour with a click on the palette.
+  void Pick(POINT p) { ClickWindow(palette, p.x, p.y); }
 };

@@ -3,9 +3,9 @@
 // It answers WM_USER_NEWWINDOW like the application does and counts it and
 // WM_USER_COPIED (WM_APP_COUNT_OF tells the counts), calls StartHook(wParam) on
 // WM_APP_ARM and SetConfig(wParam) on WM_APP_CLIPBOARD, tells its handle of a
-// system cursor on WM_APP_SYSTEM_CURSOR and its thread's state of a key on
-// WM_APP_KEY_STATE, and exits with code 0
-// when its window is closed.
+// system cursor on WM_APP_SYSTEM_CURSOR and the cursor a move leaves on
+// WM_APP_CURSOR_AFTER_MOVE, injects the input records of a WM_COPYDATA, and exits
+// with code 0 when its window is closed.
 #include <windows.h>
 #include <stdlib.h>
 #include "common/vistrel_api.h"
@@ -37,8 +37,17 @@ static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARA
       // Cursor handles differ from process to process: the tests compare the
       // shown cursor with the one this process loads.
       return (LRESULT)LoadCursorA(NULL, MAKEINTRESOURCEA(wParam));
-    case WM_APP_KEY_STATE:
-      return GetKeyState((int)wParam);
+    case WM_APP_CURSOR_AFTER_MOVE:
+      // Sent and read in one go: no input of the thread's queue comes between.
+      SendMessageA((HWND)wParam, WM_MOUSEMOVE, 0, lParam);
+      return (LRESULT)GetCursor();
+    case WM_COPYDATA: {
+      // Injected from this thread, the whole sequence is queued before the thread
+      // reads its X events again, so Wine's echoes of the moves come after it.
+      const COPYDATASTRUCT* data = (const COPYDATASTRUCT*)lParam;
+      if (data->dwData != LibHostSendInput) return 0;
+      return SendInput(data->cbData / sizeof(INPUT), (INPUT*)data->lpData, sizeof(INPUT));
+    }
     case WM_DESTROY:
       pStop();
       PostQuitMessage(0);
