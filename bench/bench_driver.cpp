@@ -7,6 +7,7 @@
 //   floors                      start the backdrop and the 800 x 600 window
 //   floor screen|window         ms grab convert write
 //   profile BMP|JPG             the application's output format and folder
+//   scheme navy|default         the window colour of the colour scheme
 //   app_start | trivial_start   ms to the window shown and painted
 //   app_exit | trivial_exit
 //   mem app|trivial|backdrop    private KB, working set KB
@@ -46,6 +47,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
     WriteAppProfile(s, arg);
     return 1;
   }
+  if (strcmp(verb, "scheme") == 0) return SetNavyWindowColour(strcmp(arg, "navy") == 0);
   if (strcmp(verb, "app_start") == 0) return *count = 1, StartApp(s, &f[0]);
   if (strcmp(verb, "app_exit") == 0) return ExitApp(s);
   if (strcmp(verb, "trivial_start") == 0) return *count = 1, StartTrivial(s, &f[0]);

@@ -16,6 +16,14 @@ void WriteAppProfile(const BenchSetup& s, const char* format) {
   WriteProfileStringA("VISTREL", "AutoMinimize", "False");
 }
 
+int SetNavyWindowColour(int on) {
+  static COLORREF original = CLR_INVALID;
+  if (original == CLR_INVALID) original = GetSysColor(COLOR_WINDOW);
+  int element = COLOR_WINDOW;
+  COLORREF colour = on ? RGB(0, 0, 128) : original;
+  return SetSysColors(1, &element, &colour) ? 1 : Fail("SetSysColors failed");
+}
+
 // The skin's colour at a point of its client area, read from the program's own resource.
 static COLORREF SkinColour(const BenchSetup& s, int x, int y) {
   HMODULE exe = LoadLibraryExA((s.binDir + "Vistrel.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);

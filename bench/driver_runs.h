@@ -27,6 +27,9 @@ int RunFloor(BenchSetup& s, int screen, double* ms, double steps[3]);
 
 // Writes the application's settings into the profile: output format and folder.
 void WriteAppProfile(const BenchSetup& s, const char* format);
+// The colour scheme's window colour: navy (on) or the one the session began with
+// (off). Programs started afterwards take it.
+int SetNavyWindowColour(int on);
 // Vistrel.exe from process start to its main window shown and the skin painted.
 int StartApp(BenchSetup& s, double* ms);
 int ExitApp(BenchSetup& s);

@@ -173,6 +173,21 @@ def phase_captures(d, f, runs, work):
     d("app_exit")
 
 
+def phase_scheme(d, f, runs):
+    """RectCopy under a colour scheme whose window colour is navy, against the default
+    scheme, the application started afresh under each."""
+    d("profile BMP")
+    try:
+        for _ in rounds(f, runs):
+            for scheme in ("default", "navy"):
+                d("scheme " + scheme)
+                d("app_start")
+                take(d, f, "capture rect bmp", "rect_temp_" + scheme)
+                d("app_exit")
+    finally:
+        d.attempt("scheme default")
+
+
 def phase_jpeg(d, f, runs, work):
     """Click to the JPEG output, the encoder's steps and cjpeg on the same BMP."""
     d("profile JPG")
@@ -242,6 +257,22 @@ def phase_moves(d, f, runs, moves):
         d("hide_mask")
         take(d, f, "moves %d" % moves, "moves_armed_nomask")
         d("app_exit")
+
+
+def compositor():
+    """The display's compositor as scripts/with_wine_display.sh starts it."""
+    option = os.environ.get("VISTREL_COMPOSITOR", "-a")
+    return "without a compositor" if option == "none" else "with the compositor xcompmgr %s" % option
+
+
+def build_note():
+    """Which build the figures are of (scripts/wine_env.sh chose it)."""
+    if os.environ.get("VISTREL_TEST_ARCH") == "i686":
+        return ("Build: i686, the shipped 32-bit binaries themselves, under Wine's 32-bit loader in a 32-bit "
+                "prefix.")
+    return ("Build: x86_64. This machine cannot execute 32-bit x86 code: the figures are those of the 64-bit "
+            "build of the same sources under wine64, as the tests run it. The size row reports the shipped "
+            "32-bit binaries.")
 
 
 def load():
@@ -325,6 +356,10 @@ def table(f, sizes_pe32, meta):
           ratio(f, "moves_veil", "moves_unarmed"), ratio(f, "moves_veil_hook", "moves_unarmed"),
           f.median("received_unarmed"), f.median("received_nullhook"),
           f.median("received_armed"), f.median("received_veil")), "≤ 1.2 x", verdict(rm <= 1.2))
+    rn = ratio(f, "rect_temp_navy", "rect_temp_default")
+    r("Click to temporary file, RectCopy full screen, window colour navy", f.cell("rect_temp_navy"),
+      "the default colour scheme %s" % f.cell("rect_temp_default"), "%.2f x" % rn,
+      "as fast as the default scheme (≤ 1.1 x)", verdict(rn <= 1.1))
     total = sum(sizes_pe32.values())
     dll = sizes_pe32["Vistrel.dll"]
     r("Size of the shipped 32-bit binaries",
@@ -353,14 +388,14 @@ def table(f, sizes_pe32, meta):
 
 def main():
     p = argparse.ArgumentParser()
-    p.add_argument("--bin", required=True, help="the x86_64 Vistrel.exe, Vistrel.dll, Encoder.dll")
+    p.add_argument("--bin", required=True, help="the Vistrel.exe, Vistrel.dll, Encoder.dll measured")
     p.add_argument("--bench", required=True, help="bench_driver.exe, raw_floor.exe, trivial_window.exe")
     p.add_argument("--pe32", required=True, help="the shipped 32-bit binaries")
     p.add_argument("--out", required=True)
     p.add_argument("--runs", type=int, default=20)
     p.add_argument("--captures", type=int, default=100)
     p.add_argument("--moves", type=int, default=1000)
-    p.add_argument("--phases", help="only these phases (comma-separated: captures, jpeg, start-up, "
+    p.add_argument("--phases", help="only these phases (comma-separated: captures, jpeg, scheme, start-up, "
                    "memory, mouse moves); prints the medians and writes no table")
     a = p.parse_args()
     chosen = a.phases.split(",") if a.phases else None
@@ -381,6 +416,7 @@ def main():
         f.floor_mem_start = d("mem backdrop")
         for name, run in (("captures", lambda: phase_captures(d, f, a.runs, work)),
                           ("jpeg", lambda: phase_jpeg(d, f, a.runs, work)),
+                          ("scheme", lambda: phase_scheme(d, f, a.runs)),
                           ("start-up", lambda: phase_startup(d, f, a.runs)),
                           ("memory", lambda: phase_memory(d, f, a.captures)),
                           ("mouse moves", lambda: phase_moves(d, f, a.runs, a.moves))):
@@ -407,12 +443,11 @@ def main():
         meta["started"],
         "",
         "Machine: %s, %d CPUs, load average %s before and %s after the run; %s on a private Xvfb display "
-        "of %s, fresh Wine prefix." % (platform.machine(), os.cpu_count(), meta["load_before"],
-                                       meta["load_after"], wine_version,
-                                       os.environ.get("VISTREL_SCREEN", "?")),
+        "of %s %s, fresh Wine prefix." % (platform.machine(), os.cpu_count(), meta["load_before"],
+                                          meta["load_after"], wine_version,
+                                          os.environ.get("VISTREL_SCREEN", "?"), compositor()),
         "",
-        "This machine cannot execute 32-bit x86 code: the figures are those of the 64-bit build of the "
-        "same sources under wine64, as the tests run it. The size row reports the shipped 32-bit binaries.",
+        build_note(),
         "",
         "Runs that failed (a lost click, say) and were left out: %s." % (", ".join(
             sorted(set("%s (%d)" % (c, d.failures.count(c)) for c in d.failures))) or "none"),

@@ -11,6 +11,7 @@ import datetime
 import glob
 import os
 import re
+import subprocess
 import sys
 
 AREAS = ["Load", "Fault", "Bad input", "Counting"]
@@ -22,8 +23,8 @@ Written by the reliability suite (`tests/reliability/`, run by `make test`, and
 with larger counts by `make soak`); do not edit by hand. Every row is one case of
 a test: what was done to the system, how often, what was looked at, what was seen
 and whether the test passed. The tests drive the real Vistrel.exe, Vistrel.dll and
-Encoder.dll (a 64-bit build of the same sources, under Wine on a private X
-display) with real mouse input over foreign target programs.
+Encoder.dll under Wine on a private X display (each section names the build and the
+display of its run) with real mouse input over foreign target programs.
 
 ## How the resources are counted
 
@@ -74,6 +75,31 @@ def read_rows(folder):
     return rows, newest
 
 
+def display_size():
+    """The test display's size and depth, as VISTREL_SCREEN asked for it or as the
+    X server reports it."""
+    if os.environ.get("VISTREL_SCREEN"):
+        return os.environ["VISTREL_SCREEN"]
+    try:
+        info = subprocess.run(["xdpyinfo"], capture_output=True, text=True, timeout=10).stdout
+    except (OSError, subprocess.TimeoutExpired):
+        return "unknown size"
+    size = re.search(r"dimensions:\s+(\d+x\d+) pixels", info)
+    depth = re.search(r"depth of root window:\s+(\d+) planes", info)
+    return "%s%s" % (size.group(1), "x" + depth.group(1) if depth else "") if size else "unknown size"
+
+
+def run_setting():
+    """The build (scripts/wine_env.sh chose it) and the display the tests ran on."""
+    arch = os.environ.get("VISTREL_TEST_ARCH", "")
+    build = {"i686": "i686 (32-bit x86, as shipped)",
+             "x86_64": "x86_64 (the 64-bit build of the same sources; this machine runs no 32-bit code)"}
+    compositor = os.environ.get("VISTREL_COMPOSITOR", "-a")
+    shown = "without a compositor" if compositor == "none" else "with the compositor xcompmgr %s" % compositor
+    return "Build: %s, under Wine on a private Xvfb display of %s %s." % (
+        build.get(arch, arch or "unknown"), display_size(), shown)
+
+
 def cell(text):
     return text.replace("|", "\\|")
 
@@ -86,7 +112,7 @@ def section(kind, title, rows, newest):
     out = [f"<!-- {kind}: begin -->", f"## {title}", ""]
     out.append(f"Last run {when}: {len(rows)} cases, {failed} failed, {held} held back. "
                f"Crashes {total('crashes')}, hangs {total('hangs')}, leaks {total('leaks')}, "
-               f"lost or wrong files {total('bad')}.")
+               f"lost or wrong files {total('bad')}. {run_setting()}")
     out.append("")
     out.append("| Area | What was tried | Times | What was checked | What was seen | Test | Result |")
     out.append("|---|---|---:|---|---|---|---|")
