@@ -57,6 +57,7 @@ TEST_F(PaletteTest, AppearsOverTheTipsAreaAndHidesOverTheMask) {
 }
 
 TEST_F(PaletteTest, ClicksPickToolsAndColours) {
+  ShowPalette();
   // Every swatch, alternately at its top-left and its bottom-right pixel, sets the
   // colour and leaves the tool.
   for (int i = 0; i < 28; i++) {
@@ -74,6 +75,7 @@ TEST_F(PaletteTest, ClicksPickToolsAndColours) {
   for (const Click& c : clicks) EXPECT_TRUE(ClickGives(c.x, c.y, c.tool, Swatches[27])) << c.x << "," << c.y;
   // With the select tool current, a swatch changes the colour only.
   EXPECT_TRUE(ClickGives(100, 15, 0, 0x008000));
+  EXPECT_TRUE(IsWindowVisible(palette));
 }
 
 TEST_F(PaletteTest, HandOverButtonsArrowElsewhere) {
