@@ -270,9 +270,9 @@ def build_note():
     if os.environ.get("VISTREL_TEST_ARCH") == "i686":
         return ("Build: i686, the shipped 32-bit binaries themselves, under Wine's 32-bit loader in a 32-bit "
                 "prefix.")
-    return ("Build: x86_64. This machine cannot execute 32-bit x86 code: the figures are those of the 64-bit "
-            "build of the same sources under wine64, as the tests run it. The size row reports the shipped "
-            "32-bit binaries.")
+    return ("Build: x86_64, the 64-bit build of the same sources under wine64, as the tests run it where the "
+            "machine cannot execute 32-bit x86 code (or VISTREL_TEST_ARCH asks for it). The size row reports "
+            "the shipped 32-bit binaries.")
 
 
 def load():

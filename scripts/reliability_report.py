@@ -93,7 +93,7 @@ def run_setting():
     """The build (scripts/wine_env.sh chose it) and the display the tests ran on."""
     arch = os.environ.get("VISTREL_TEST_ARCH", "")
     build = {"i686": "i686 (32-bit x86, as shipped)",
-             "x86_64": "x86_64 (the 64-bit build of the same sources; this machine runs no 32-bit code)"}
+             "x86_64": "x86_64 (the 64-bit build of the same sources)"}
     compositor = os.environ.get("VISTREL_COMPOSITOR", "-a")
     shown = "without a compositor" if compositor == "none" else "with the compositor xcompmgr %s" % compositor
     return "Build: %s, under Wine on a private Xvfb display of %s %s." % (
