@@ -13,9 +13,15 @@ struct BmpFile {
   WORD planes = 0, bitCount = 0;
 
   DWORD RowBytes() const { return (DWORD)((bitCount * width + 31) / 32) * 4; }
-  // The colour at (x, y), top row 0, for 24- and 32-bit files.
+  // The colour at (x, y), top row 0, for 24- and 32-bit files, bottom-up or top-down
+  // (negative height). NoPixel, which matches no colour, for a point outside the
+  // picture, another depth, or pixels the file does not hold.
+  static constexpr COLORREF NoPixel = 0xFFFFFFFF;
   COLORREF Pixel(int x, int y) const {
-    size_t at = pixelOffset + (size_t)(height - 1 - y) * RowBytes() + (size_t)x * (bitCount / 8);
+    LONG rows = height < 0 ? -height : height;
+    if (!ok || (bitCount != 24 && bitCount != 32) || x < 0 || y < 0 || x >= width || y >= rows) return NoPixel;
+    size_t at = pixelOffset + (size_t)(height < 0 ? y : rows - 1 - y) * RowBytes() + (size_t)x * (bitCount / 8);
+    if (at + 3 > bytes.size()) return NoPixel;
     const BYTE* p = (const BYTE*)bytes.data() + at;
     return RGB(p[2], p[1], p[0]);
   }
