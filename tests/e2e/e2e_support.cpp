@@ -27,6 +27,20 @@ static std::string EnvironmentWithTemp(const std::string& tempDir) {
   return block;
 }
 
+// Every program a test starts ends with the test program, also when that one
+// crashes: left running, it would hold the test's output open and keep CTest waiting.
+static HANDLE TestJob() {
+  static HANDLE job = NULL;
+  if (job == NULL) {
+    job = CreateJobObjectA(NULL, NULL);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+    ZeroMemory(&limits, sizeof(limits));
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+  }
+  return job;
+}
+
 Process Launch(const std::string& exe, const std::string& args, const std::string& dir, const std::string& tempDir) {
   Process process;
   std::string commandLine = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
@@ -38,8 +52,10 @@ Process Launch(const std::string& exe, const std::string& args, const std::strin
   PROCESS_INFORMATION pi;
   std::string buffer = commandLine;
   std::string environment = tempDir.empty() ? "" : EnvironmentWithTemp(tempDir);
-  if (CreateProcessA(exe.c_str(), &buffer[0], NULL, NULL, FALSE, 0,
+  if (CreateProcessA(exe.c_str(), &buffer[0], NULL, NULL, FALSE, CREATE_SUSPENDED,
                      environment.empty() ? NULL : (void*)environment.data(), folder.c_str(), &si, &pi)) {
+    AssignProcessToJobObject(TestJob(), pi.hProcess);
+    ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
     process.handle = pi.hProcess;
     process.pid = pi.dwProcessId;
