@@ -52,7 +52,7 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
   EXPECT_TRUE(EqualRect(&box, &expectedBox));
 
   LRESULT upsBefore = TargetSaw(WM_RBUTTONUP);
-  ASSERT_TRUE(CaptureHere(0));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(0), 0));
   EXPECT_FALSE(IsWindowVisible(mask));
   // The press was swallowed; the release reached the target.
   EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONUP) > upsBefore; }, Timeout));
@@ -74,9 +74,7 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
 
   // Idle until the next StartHook: moves report nothing, right-clicks pass on.
   MoveMouseTo(5, 5);
-  POINT q = SwatchCentre(2);
-  MoveMouseTo(q.x, q.y);
-  RightClick();
+  RightClickAt(SwatchCentre(2));
   EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONDOWN) == 1; }, Timeout));
   EXPECT_EQ(NewWindows(), 1);
   EXPECT_EQ(Copies(), 1);
@@ -85,17 +83,19 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
 TEST_F(CaptureFixture, ControlCopyTracksEachControlAndCapturesOne) {
   Arm(ControlCopy);
   ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 1));
+  // Moves within one control send nothing more. No other point has been visited
+  // yet, so no late echo of the pointer can take the target elsewhere.
+  POINT p = SwatchCentre(0);
+  LRESULT seen = TargetSaw(WM_MOUSEMOVE);
+  for (int i = 1; i < 10; i++) MoveMouseTo(p.x + i, p.y + i);
+  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > seen; }, Timeout));
+  EXPECT_EQ(NewWindows(), 1);
+  // Each crossing into another control sends one.
   ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 2));
   ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(0), 3));
-  // Moves within one control send nothing more.
-  POINT p = SwatchCentre(0);
-  for (int i = 1; i < 10; i++) MoveMouseTo(p.x + i, p.y + i);
-  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 5; }, Timeout));
-  EXPECT_EQ(NewWindows(), 3);
-  ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(1), 4));
   ASSERT_TRUE(MoveOntoSwatch(1));
 
-  ASSERT_TRUE(CaptureHere(0));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(1), 0));
   BmpFile bmp = ReadBmpFile(tempPath.c_str());
   const RECT& r = TargetSwatchRects[1];
   ExpectLayout(bmp, r.right - r.left, r.bottom - r.top);
@@ -120,14 +120,39 @@ TEST_F(CaptureFixture, TitleBarMovesAndClicksPassOn) {
     MoveMouseTo(r.left + 60 + nudge++ % 3, captionY);
     return TargetSaw(WM_NCMOUSEMOVE) > 0;
   }, Timeout));
-  RightClick();
+  // The press carries its position: a late echo of the moves onto the swatch
+  // cannot put it there, where it would take a capture.
+  RightClickAt(POINT{r.left + 60, captionY});
   ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_NCRBUTTONDOWN) > 0; }, Timeout));
   EXPECT_EQ(NewWindows(), news);
   EXPECT_EQ(Copies(), 0);
   EXPECT_TRUE(MaskOver(SwatchScreenRect(0)));
   EXPECT_EQ(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
-  // Escape the caption's menu, if the right-click opened one.
-  SendMessageA(targetWindow, WM_CANCELMODE, 0, 0);
+}
+
+// The nested control lies two levels below the window: WindowCopy climbs past its
+// panel to the whole window, ControlCopy takes the control alone.
+TEST_F(CaptureFixture, NestedControlGivesTheWholeWindowOrTheControlAlone) {
+  Arm(WindowCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(NestedCentre(), 1));
+  ASSERT_TRUE(CaptureAt(NestedCentre(), 0));
+  RECT t = TargetScreenRect();
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  ExpectLayout(bmp, t.right - t.left, t.bottom - t.top);
+  POINT o = ClientPoint(0, 0);
+  int dx = o.x - t.left + TargetPanelRect.left, dy = o.y - t.top + TargetPanelRect.top;
+  EXPECT_EQ(bmp.Pixel(dx + 2, dy + 2), TargetPanelColour);
+  EXPECT_EQ(bmp.Pixel(dx + TargetNestedRect.left, dy + TargetNestedRect.top), TargetNestedColour);
+  EXPECT_EQ(bmp.Pixel(o.x - t.left + 150, o.y - t.top + 115), TargetClientColour);
+
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveUntilNewWindows(NestedCentre(), NewWindows() + 1));
+  ASSERT_TRUE(CaptureAt(NestedCentre(), 1));
+  const RECT& r = TargetNestedRect;
+  bmp = ReadBmpFile(tempPath.c_str());
+  ExpectLayout(bmp, r.right - r.left, r.bottom - r.top);
+  for (int y = 0; y < bmp.height; y += 5)
+    for (int x = 0; x < bmp.width; x += 5) ASSERT_EQ(bmp.Pixel(x, y), TargetNestedColour) << x << "," << y;
 }
 
 TEST_F(CaptureFixture, RightClickBeforeAnyMoveTakesNothing) {
@@ -145,14 +170,14 @@ TEST_F(CaptureFixture, RightClickBeforeAnyMoveTakesNothing) {
 TEST_F(CaptureFixture, TwoCapturesLeaveOnlyTheSecondPicture) {
   Arm(ControlCopy);
   ASSERT_TRUE(MoveOntoSwatch(0));
-  ASSERT_TRUE(CaptureHere(0));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(0), 0));
   BmpFile first = ReadBmpFile(tempPath.c_str());
   ASSERT_TRUE(first.ok);
   EXPECT_EQ(first.Pixel(3, 3), TargetSwatchColours[0]);
 
   Arm(ControlCopy);
   ASSERT_TRUE(MoveOntoSwatch(2));
-  ASSERT_TRUE(CaptureHere(1));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(2), 1));
   BmpFile second = ReadBmpFile(tempPath.c_str());
   const RECT& r = TargetSwatchRects[2];
   ExpectLayout(second, r.right - r.left, r.bottom - r.top);
@@ -195,14 +220,14 @@ TEST_F(CaptureFixture, ClipboardHoldsTheCaptureOnlyWhenSwitchedOn) {
   Ask(WM_APP_CLIPBOARD, 0);
   Arm(ControlCopy);
   ASSERT_TRUE(MoveOntoSwatch(1));
-  ASSERT_TRUE(CaptureHere(0));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(1), 0));
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
 
   Ask(WM_APP_CLIPBOARD, 1);
   Arm(ControlCopy);
   ASSERT_TRUE(MoveOntoSwatch(2));
-  ASSERT_TRUE(CaptureHere(1));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(2), 1));
   LONG w = 0, h = 0;
   EXPECT_EQ(ClipboardPixel(10, 10, &w, &h), TargetSwatchColours[2]);
   const RECT& r = TargetSwatchRects[2];
@@ -218,11 +243,11 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
   LRESULT copies = 0;
   for (int round = 0; round < 4; round++) {
     Arm(round % 2 ? ControlCopy : WindowCopy);
-    LRESULT news = NewWindows();
+    POINT last = SwatchCentre(round % 2 ? 100 % TargetSwatchCount : 0);
     if (round % 2) {
       // Every crossing into another control runs the hook in the target and
       // sends the application a message from there.
-      for (int i = 1; i <= 100; i++) ASSERT_TRUE(MoveUntilNewWindows(SwatchCentre(i % TargetSwatchCount), news + i)) << i;
+      for (int i = 1; i <= 100; i++) ASSERT_TRUE(MoveOntoSwatch(i % TargetSwatchCount)) << i;
     } else {
       LRESULT seen = TargetSaw(WM_MOUSEMOVE);
       for (int i = 0; i < 100; i++) {
@@ -232,7 +257,7 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
       ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > seen; }, Timeout));
       ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
     }
-    ASSERT_TRUE(CaptureHere(copies)) << "round " << round;
+    ASSERT_TRUE(CaptureAt(last, copies)) << "round " << round;
     copies = Copies();
   }
   EXPECT_EQ(copies, 4);

@@ -1,8 +1,9 @@
 // Target.exe: a foreign program of known geometry and colours for the capture tests.
 //   Target.exe [x y width height]   (default 100 200 400 300)
 // The top-level window "Vistrel Test Target" (class VistrelTarget) has a solid client
-// colour and three solid child controls. It counts the mouse messages its windows
-// receive: SendMessage(window, WM_APP_COUNT, message, 0) returns the count.
+// colour, three solid child controls and a panel holding a control of its own. It
+// counts the mouse messages its windows receive: SendMessage(window, WM_APP_COUNT,
+// message, 0) returns the count.
 #include <windows.h>
 #include <stdlib.h>
 #include "tests/e2e/target/target_layout.h"
@@ -37,6 +38,13 @@ static LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+static HWND MakeSolid(HWND parent, const RECT& r, COLORREF colour, DWORD style, int id, HINSTANCE instance) {
+  HWND child = CreateWindowExA(0, TargetSwatchClass, "", WS_CHILD | WS_VISIBLE | style, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, parent, (HMENU)(INT_PTR)id, instance, NULL);
+  SetWindowLongPtrA(child, GWLP_USERDATA, (LONG_PTR)colour);
+  return child;
+}
+
 static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Count(message);
   switch (message) {
@@ -47,6 +55,12 @@ static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPA
       return 1;
     case WM_APP_COUNT:
       return wParam < 0x300 ? gCounts[wParam] : -1;
+    case WM_NCRBUTTONDOWN:
+    case WM_CONTEXTMENU:
+      // A right press on the caption neither holds the mouse until its release
+      // (moves meanwhile would come as the window's own) nor opens the system
+      // menu (a window under the cursor): either would change the hook's target.
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -75,13 +89,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
   HWND window = CreateWindowExA(0, TargetClass, TargetTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
                                 width, height, NULL, NULL, instance, NULL);
-  for (int i = 0; i < TargetSwatchCount; i++) {
-    const RECT& r = TargetSwatchRects[i];
-    HWND child = CreateWindowExA(0, TargetSwatchClass, "", WS_CHILD | WS_VISIBLE, r.left, r.top,
-                                 r.right - r.left, r.bottom - r.top, window, (HMENU)(INT_PTR)(100 + i),
-                                 instance, NULL);
-    SetWindowLongPtrA(child, GWLP_USERDATA, (LONG_PTR)TargetSwatchColours[i]);
-  }
+  for (int i = 0; i < TargetSwatchCount; i++)
+    MakeSolid(window, TargetSwatchRects[i], TargetSwatchColours[i], 0, 100 + i, instance);
+  HWND panel = MakeSolid(window, TargetPanelRect, TargetPanelColour, WS_CLIPCHILDREN, 110, instance);
+  MakeSolid(panel, TargetNestedRect, TargetNestedColour, 0, 111, instance);
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
   MSG msg;

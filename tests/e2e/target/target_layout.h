@@ -14,3 +14,8 @@ static const RECT TargetSwatchRects[TargetSwatchCount] = {
     {20, 20, 140, 100}, {160, 20, 280, 100}, {20, 130, 280, 230}};
 static const COLORREF TargetSwatchColours[TargetSwatchCount] = {
     RGB(200, 30, 30), RGB(30, 170, 60), RGB(230, 200, 20)};
+// A panel right of the first row, and a control inside it: two levels below the
+// window. The panel in client coordinates, the nested control in the panel's.
+static const RECT TargetPanelRect = {300, 20, 380, 100};
+static const RECT TargetNestedRect = {10, 10, 70, 60};
+static const COLORREF TargetPanelColour = RGB(110, 60, 150), TargetNestedColour = RGB(250, 140, 0);
