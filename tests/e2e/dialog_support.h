@@ -24,13 +24,14 @@ inline BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
   wchar_t title[64] = {0};
   GetClassNameA(window, name, sizeof(name));
   GetWindowTextW(window, title, 64);
-  if (lstrcmpA(name, "#32770") != 0 || lstrcmpW(title, r->caption) != 0) return TRUE;
+  if (lstrcmpA(name, "#32770") != 0 || (r->caption && lstrcmpW(title, r->caption) != 0)) return TRUE;
   if (WindowProcess(window) != r->pid) return TRUE;
   r->found = window;
   return FALSE;
 }
 
-// The program's dialog with this caption (class "#32770"), or null.
+// The program's dialog (class "#32770") with this caption, or with any caption
+// when it is null, shown or not yet; null when there is none.
 inline HWND FindDialog(DWORD pid, const wchar_t* caption) {
   DialogRequest request = {pid, caption, NULL};
   EnumWindows(MatchDialog, (LPARAM)&request);
