@@ -20,5 +20,7 @@ configure() {
 configure i686 /usr/lib/wine/wine
 [ "$VISTREL_TEST_ARCH" = i686 ] || configure "$VISTREL_TEST_ARCH" "$VISTREL_WINE"
 testdir="$build/test-$VISTREL_TEST_ARCH"
+# CTEST_ARGS is read as shell words, so CTEST_ARGS="-R 'a|b'" keeps its quotes' meaning.
+eval "ctest_args=(${CTEST_ARGS:-})"
 echo "Testing the $VISTREL_TEST_ARCH build"
-"$here/with_wine_display.sh" "$build" ctest --test-dir "$testdir" --output-on-failure -j"${JOBS:-2}" ${CTEST_ARGS:-}
+"$here/with_wine_display.sh" "$build" ctest --test-dir "$testdir" --output-on-failure -j"${JOBS:-2}" "${ctest_args[@]}"
