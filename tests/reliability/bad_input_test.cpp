@@ -64,13 +64,17 @@ class HookInputTest : public BadInputTest {
     if (!SendMessageTimeoutA(peekWindow, message, wParam, lParam, SMTO_ABORTIFHUNG, AnswerTime, &result)) tally.hangs++;
     return (LRESULT)result;
   }
+  // The counts as one copy taken between two of the program's messages.
   PeekCounts Counts() {
     PeekCounts c;
+    LRESULT taken = Ask(WM_APP_SNAPSHOT, 0, 0);
+    PostMessageA(peekWindow, WM_APP_SNAPSHOT, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return Ask(WM_APP_SNAPSHOT, 0, 0) > taken; }, Timeout));
     for (int i = 0; i < PeekCounts::Count; i++) {
       UINT m = PeekCounts::Messages[i];
-      c.received[i] = Ask(WM_APP_RECEIVED, m, 0);
-      c.action[i] = Ask(WM_APP_HOOK_COUNT, m, HC_ACTION);
-      c.peeked[i] = Ask(WM_APP_HOOK_COUNT, m, HC_NOREMOVE);
+      c.received[i] = Ask(WM_APP_RECEIVED, m, PeekSnapshotFlag);
+      c.action[i] = Ask(WM_APP_HOOK_COUNT, m, HC_ACTION | PeekSnapshotFlag);
+      c.peeked[i] = Ask(WM_APP_HOOK_COUNT, m, HC_NOREMOVE | PeekSnapshotFlag);
     }
     return c;
   }

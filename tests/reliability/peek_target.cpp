@@ -7,11 +7,18 @@
 //   SendMessage(window, WM_APP_RECEIVED, message, 0): how often its windows received it
 //   SendMessage(window, WM_APP_HOOK_COUNT, message, code): how often its hook saw it with that code
 //   SendMessage(window, WM_APP_FOREGROUND, 0, 0): brings its window to the foreground
+//   PostMessage(window, WM_APP_SNAPSHOT, 0, 0): copies the counts, which the two
+//     questions above then answer with lParam | SnapshotFlag; SendMessage of it tells
+//     how many copies were taken. A mouse message is counted by the hook before the
+//     window receives it, and in between the thread answers sent messages (a global
+//     hook sending to its application waits there), so counts read one by one may
+//     catch a message half counted; a posted copy is taken between two messages.
 #include <windows.h>
 #include "tests/reliability/peek_target.h"
 
 static LONG gReceived[0x300];
 static LONG gHooked[0x300][4];  // by hook code: HC_ACTION 0, HC_NOREMOVE 3
+static LONG gSnapReceived[0x300], gSnapHooked[0x300][4], gSnapshots;
 
 static void Count(UINT message) {
   if (message < 0x300) gReceived[message]++;
@@ -45,9 +52,20 @@ static LRESULT CALLBACK PeekProc(HWND window, UINT message, WPARAM wParam, LPARA
   if (NonClientButton(message) || message == WM_CONTEXTMENU) return 0;
   switch (message) {
     case WM_APP_RECEIVED:
-      return wParam < 0x300 ? gReceived[wParam] : -1;
-    case WM_APP_HOOK_COUNT:
-      return wParam < 0x300 && lParam >= 0 && lParam < 4 ? gHooked[wParam][lParam] : -1;
+      if (wParam >= 0x300) return -1;
+      return (lParam & PeekSnapshotFlag) ? gSnapReceived[wParam] : gReceived[wParam];
+    case WM_APP_HOOK_COUNT: {
+      LPARAM code = lParam & ~PeekSnapshotFlag;
+      if (wParam >= 0x300 || code < 0 || code >= 4) return -1;
+      return (lParam & PeekSnapshotFlag) ? gSnapHooked[wParam][code] : gHooked[wParam][code];
+    }
+    case WM_APP_SNAPSHOT:
+      if (!InSendMessage()) {
+        CopyMemory(gSnapReceived, gReceived, sizeof(gReceived));
+        CopyMemory(gSnapHooked, gHooked, sizeof(gHooked));
+        gSnapshots++;
+      }
+      return gSnapshots;
     case WM_APP_FOREGROUND:
       SetForegroundWindow(window);
       SetFocus(window);
