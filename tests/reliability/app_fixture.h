@@ -144,8 +144,11 @@ class AppFixture : public ::testing::Test {
 struct ScreenShot {
   RECT area = {0, 0, 0, 0};
   std::vector<COLORREF> pixels;
+  // 0xFFFFFFFF, which matches no colour, for a point outside the area.
   COLORREF At(int x, int y) const {
-    return pixels[(size_t)(y - area.top) * (area.right - area.left) + (x - area.left)];
+    if (x < area.left || y < area.top || x >= area.right || y >= area.bottom) return 0xFFFFFFFF;
+    size_t i = (size_t)(y - area.top) * (area.right - area.left) + (x - area.left);
+    return i < pixels.size() ? pixels[i] : 0xFFFFFFFF;
   }
 };
 ScreenShot GrabScreen(RECT area);

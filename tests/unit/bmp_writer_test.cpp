@@ -92,13 +92,20 @@ class BmpWriterTest : public ::testing::Test {
     EXPECT_EQ(bmp.fileSize, 54 + layout.paletteBytes + layout.imageBytes);
     EXPECT_EQ(bmp.bytes.size(), (size_t)bmp.fileSize);
   }
-  // Palette index of the pixel (x, y), top row 0, for depths up to 8.
+  // Palette index of the pixel (x, y), top row 0, of a bottom-up file of depth up to
+  // 8; -1 for a point or a byte the file does not hold.
   static int Index(const BmpFile& bmp, int x, int y) {
-    const BYTE* row = (const BYTE*)bmp.bytes.data() + bmp.pixelOffset + (bmp.height - 1 - y) * bmp.RowBytes();
+    if (x < 0 || y < 0 || x >= bmp.width || y >= bmp.height || bmp.bitCount == 0 || bmp.bitCount > 8) return -1;
     int bit = x * bmp.bitCount;
-    return (row[bit / 8] >> (8 - bmp.bitCount - bit % 8)) & ((1 << bmp.bitCount) - 1);
+    size_t at = bmp.pixelOffset + (size_t)(bmp.height - 1 - y) * bmp.RowBytes() + bit / 8;
+    if (at >= bmp.bytes.size()) return -1;
+    return ((BYTE)bmp.bytes[at] >> (8 - bmp.bitCount - bit % 8)) & ((1 << bmp.bitCount) - 1);
   }
   static COLORREF TableColour(const BmpFile& bmp, int index) {
+    if (index < 0 || 54 + 4 * (size_t)index + 4 > bmp.bytes.size()) {
+      ADD_FAILURE() << "no colour table entry " << index;
+      return BmpFile::NoPixel;
+    }
     const BYTE* entry = (const BYTE*)bmp.bytes.data() + 54 + 4 * index;
     EXPECT_EQ(entry[3], 0) << "reserved byte of entry " << index;
     return RGB(entry[2], entry[1], entry[0]);
