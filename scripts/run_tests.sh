@@ -20,6 +20,7 @@ configure() {
 configure i686 /usr/lib/wine/wine
 [ "$VISTREL_TEST_ARCH" = i686 ] || configure "$VISTREL_TEST_ARCH" "$VISTREL_WINE"
 testdir="$build/test-$VISTREL_TEST_ARCH"
+export VISTREL_DESKTOP_KEEPER="$testdir/bin/DesktopKeeper.exe"
 # CTEST_ARGS is read as shell words, so CTEST_ARGS="-R 'a|b'" keeps its quotes' meaning.
 eval "ctest_args=(${CTEST_ARGS:-})"
 echo "Testing the $VISTREL_TEST_ARCH build"

@@ -60,5 +60,18 @@ wineserver -p
 # otherwise shows its crash dialog and waits for someone to close it.
 "$VISTREL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
+# Wine ends the desktop's explorer.exe soon after the last program on it ends, and
+# the next program starts it again: started from a test, it would inherit the
+# test's output and keep CTest waiting. A program of the test tree holds the
+# desktop for the whole run; it is started here, with no output to inherit, and
+# the commands run once it has the desktop.
+if [ -n "${VISTREL_DESKTOP_KEEPER:-}" ] && [ -f "$VISTREL_DESKTOP_KEEPER" ]; then
+  ready="$WINEPREFIX/desktop-kept"
+  "$VISTREL_WINE" "$VISTREL_DESKTOP_KEEPER" "Z:${ready//\//\\}" </dev/null >/dev/null 2>&1 &
+  deadline=$((SECONDS + 60))
+  while [ ! -f "$ready" ] && [ $SECONDS -lt $deadline ]; do sleep 0.1; done
+  [ -f "$ready" ] || { echo "the desktop keeper did not start" >&2; exit 1; }
+fi
+
 echo "Wine prefix $WINEPREFIX ($WINEARCH), display $DISPLAY"
 "$@"
