@@ -50,9 +50,7 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   POINT l1 = ClientPoint(40, 180), l2 = ClientPoint(260, 180);
   ToMask(WM_LBUTTONDOWN, MK_LBUTTON, l1);
   ToMask(WM_MOUSEMOVE, MK_LBUTTON, l2);
-  const WPARAM keys[] = {MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_CONTROL, MK_LBUTTON | MK_RBUTTON,
-                         MK_LBUTTON | MK_MBUTTON, MK_SHIFT, 0};
-  for (int i = 0; i < 6; i++) ToMask(WM_MOUSEMOVE, keys[i], POINT{l2.x - 20 * (i + 1), l2.y + 15});
+  for (int i = 0; i < 6; i++) ToMask(WM_MOUSEMOVE, NotDragging[i], POINT{l2.x - 20 * (i + 1), l2.y + 15});
   DrawObj live;
   ASSERT_TRUE(CurrentObject(&live));
   EXPECT_TRUE(Spans(live, l1, l2));

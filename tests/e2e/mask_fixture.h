@@ -64,6 +64,10 @@ static const POINT LineButton = {273, 25}, RectangleButton = {293, 25}, EllipseB
                    SelectButton = {334, 25};
 // The centre of swatch k (0 to 13) of row r (0 or 1).
 inline POINT SwatchButton(int k, int r) { return POINT{40 + 16 * k, 16 + 16 * r}; }
+// The key states of moves that must not drag: Shift or Ctrl held, another button
+// besides the left, or no left button.
+static const WPARAM NotDragging[6] = {MK_LBUTTON | MK_SHIFT,  MK_LBUTTON | MK_CONTROL, MK_LBUTTON | MK_RBUTTON,
+                                      MK_LBUTTON | MK_MBUTTON, MK_SHIFT,                0};
 
 // Sends a mouse message with its keys and its position in the window's client
 // coordinates; returns once the window has handled it.

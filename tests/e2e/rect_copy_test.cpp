@@ -94,9 +94,7 @@ TEST_F(RectCopyTest, MovesWithOtherKeysLeaveTheEndPoint) {
   POINT a = ClientPoint(30, 40), b = ClientPoint(130, 90);
   ToMask(WM_LBUTTONDOWN, MK_LBUTTON, a);
   ToMask(WM_MOUSEMOVE, MK_LBUTTON, b);
-  const WPARAM keys[] = {MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_CONTROL, MK_LBUTTON | MK_RBUTTON,
-                         MK_LBUTTON | MK_MBUTTON, MK_SHIFT, 0};
-  for (int i = 0; i < 6; i++) ToMask(WM_MOUSEMOVE, keys[i], POINT{b.x + 10 + 7 * i, b.y + 20 + 5 * i});
+  for (int i = 0; i < 6; i++) ToMask(WM_MOUSEMOVE, NotDragging[i], POINT{b.x + 10 + 7 * i, b.y + 20 + 5 * i});
   ToMask(WM_LBUTTONUP, 0, b);
   BmpFile bmp = Captured();
   ASSERT_TRUE(bmp.ok);
