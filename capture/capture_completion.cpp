@@ -26,15 +26,16 @@ static void MarkCaptureTaken(void) { glShared.glCaptured = 1; }
 // hooked program is still capturing. The selection and the draw objects belong to
 // the process that owns the mask, the application's; anywhere else the capture is
 // one of the target window as it stands, whatever the record says.
-static CaptureMode ModeOfThisCapture(HWND mask) {
+static CaptureMode ModeOfThisCapture(BOOL ownMask) {
   CaptureMode mode = glShared.glCaptureMode;
-  if ((mode == RectCopy || mode == DrawCopy) && !IsWindowOfThisProcess(mask)) return ControlCopy;
+  if ((mode == RectCopy || mode == DrawCopy) && !ownMask) return ControlCopy;
   return mode;
 }
 
 void CompleteCapture(void) {
   HWND mask = glShared.glhMaskWnd;
-  CaptureMode mode = ModeOfThisCapture(mask);
+  BOOL ownMask = mask != NULL && IsWindowOfThisProcess(mask);
+  CaptureMode mode = ModeOfThisCapture(ownMask);
   if (mask == NULL) {
     MarkCaptureTaken();
   } else {
@@ -47,7 +48,7 @@ void CompleteCapture(void) {
       // the mask over it has no part, so the hide need not be waited for: there, in
       // the target's input thread, the mask is another program's window, and a
       // synchronous hide would stall the target until the application has taken it.
-      if (IsWindowOfThisProcess(mask))
+      if (ownMask)
         ShowWindow(mask, SW_HIDE);
       else
         ShowWindowAsync(mask, SW_HIDE);
