@@ -109,14 +109,7 @@ class CaptureFixture : public ::testing::Test {
   // earlier move cannot put it elsewhere, and the press's own move sets the hook's
   // target just before it. The release follows where the cursor is.
   void RightClickAt(POINT p) {
-    INPUT input[2];
-    ZeroMemory(input, sizeof(input));
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dx = (p.x * 65536 + w - 1) / w;  // rounded up, as MoveMouseTo does
-    input[0].mi.dy = (p.y * 65536 + h - 1) / h;
-    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_RIGHTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    INPUT input[2] = {MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_RIGHTDOWN, p.x, p.y), MouseInput(MOUSEEVENTF_RIGHTUP)};
     SendInput(2, input, sizeof(INPUT));
   }
   bool CaptureAt(POINT p, LRESULT copiesBefore) {

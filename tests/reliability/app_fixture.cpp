@@ -57,17 +57,9 @@ std::string HostPathToWindows(const std::string& unixPath) {
 }
 
 // One mouse input at the screen point p with the flags (a move is always part of it).
-// The system maps 0..65535 onto the screen as (d * size) >> 16: the smallest d
-// that maps onto the pixel is the one that does not round to its left neighbour.
 void MouseInputAt(POINT p, DWORD flags, DWORD data) {
-  INPUT input;
-  ZeroMemory(&input, sizeof(input));
-  input.type = INPUT_MOUSE;
+  INPUT input = MouseInput(flags | MOUSEEVENTF_MOVE, p.x, p.y);
   input.mi.mouseData = data;
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  input.mi.dx = (p.x * 65536 + w - 1) / w;
-  input.mi.dy = (p.y * 65536 + h - 1) / h;
-  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &input, sizeof(input));
 }
 
