@@ -45,9 +45,10 @@ class CaptureFixture : public ::testing::Test {
   }
   LRESULT NewWindows() { return Ask(WM_APP_COUNT_OF, WM_USER_NEWWINDOW); }
   LRESULT Copies() { return Ask(WM_APP_COUNT_OF, WM_USER_COPIED); }
-  LRESULT TargetSaw(UINT message) {
+  // How often the target's windows, or its control of that id alone, received message.
+  LRESULT TargetSaw(UINT message, int controlId = 0) {
     DWORD_PTR result = (DWORD_PTR)-2;
-    SendMessageTimeoutA(targetWindow, WM_APP_COUNT, message, 0, SMTO_ABORTIFHUNG, 10000, &result);
+    SendMessageTimeoutA(targetWindow, WM_APP_COUNT, message, controlId, SMTO_ABORTIFHUNG, 10000, &result);
     return (LRESULT)result;
   }
   void Arm(CaptureMode mode) { ASSERT_EQ(Ask(WM_APP_ARM, mode), 1); }
@@ -99,6 +100,17 @@ class CaptureFixture : public ::testing::Test {
     }, Timeout);
   }
   bool MoveOntoSwatch(int i) { return MoveOnto(SwatchCentre(i), SwatchScreenRect(i)); }
+  // Moves the mouse onto swatch i until the swatch itself has received a move: the
+  // hook has handled that move, and whatever it reported has arrived.
+  bool MoveUntilSwatchSaw(int i) {
+    LRESULT before = TargetSaw(WM_MOUSEMOVE, 100 + i);
+    POINT p = SwatchCentre(i);
+    int nudge = 0;
+    return WaitUntil([&] {
+      MoveMouseTo(p.x + (nudge++ % 3), p.y);
+      return TargetSaw(WM_MOUSEMOVE, 100 + i) > before;
+    }, Timeout);
+  }
   // Right-clicks where the cursor is and waits for the capture to be announced.
   bool CaptureHere(LRESULT copiesBefore) {
     RightClick();

@@ -28,12 +28,7 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
   Arm(WindowCopy);
   ASSERT_TRUE(MoveUntilNewWindows(ClientPoint(150, 120), 1));
   // Moving between the controls of one window changes nothing in WindowCopy.
-  for (int i = 0; i < TargetSwatchCount; i++) {
-    POINT p = SwatchCentre(i);
-    MoveMouseTo(p.x, p.y);
-    ASSERT_TRUE(WaitUntil([&] { return TargetSaw(WM_MOUSEMOVE) > 0; }, Timeout));
-  }
-  ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
+  for (int i : {0, 1, 2, 0}) ASSERT_TRUE(MoveUntilSwatchSaw(i)) << "swatch " << i;
   EXPECT_EQ(NewWindows(), 1);
 
   // The mask lies exactly over the target.
@@ -167,23 +162,23 @@ TEST_F(CaptureFixture, RightClickBeforeAnyMoveTakesNothing) {
   EXPECT_EQ(GetFileAttributesA(tempPath.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The second picture is the smaller: the file is cut to it, not written over the first.
 TEST_F(CaptureFixture, TwoCapturesLeaveOnlyTheSecondPicture) {
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveOntoSwatch(0));
-  ASSERT_TRUE(CaptureAt(SwatchCentre(0), 0));
+  ASSERT_TRUE(MoveOntoSwatch(2));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(2), 0));
   BmpFile first = ReadBmpFile(tempPath.c_str());
   ASSERT_TRUE(first.ok);
-  EXPECT_EQ(first.Pixel(3, 3), TargetSwatchColours[0]);
+  EXPECT_EQ(first.Pixel(3, 3), TargetSwatchColours[2]);
 
   Arm(ControlCopy);
-  ASSERT_TRUE(MoveOntoSwatch(2));
-  ASSERT_TRUE(CaptureAt(SwatchCentre(2), 1));
+  ASSERT_TRUE(MoveOntoSwatch(0));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(0), 1));
   BmpFile second = ReadBmpFile(tempPath.c_str());
-  const RECT& r = TargetSwatchRects[2];
-  ExpectLayout(second, r.right - r.left, r.bottom - r.top);
-  if (second.ok) {
-    EXPECT_EQ(second.Pixel(3, 3), TargetSwatchColours[2]);
-  }
+  const RECT& r = TargetSwatchRects[0];
+  ASSERT_LT((r.right - r.left) * (r.bottom - r.top), first.width * first.height);
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(second, r.right - r.left, r.bottom - r.top));
+  EXPECT_EQ(second.Pixel(3, 3), TargetSwatchColours[0]);
 }
 
 // The clipboard as a bitmap's pixels at (x, y), or CLR_INVALID when it holds none.

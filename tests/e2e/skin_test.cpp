@@ -95,11 +95,18 @@ class SkinTest : public ::testing::Test {
     Press(x, y);
     Mouse(WM_LBUTTONUP, 0, x, y);
   }
-  // Clicks the hide button: commands posted before are handled before it, so a
-  // dialog they open exists by the time the window is hidden.
-  void ExpectNothingPostedBeforeHide() {
-    Click(391, 22);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, Timeout));
+  // Posts the About command and waits for its box: a command posted before it has
+  // been handled by then, and each leaves its mark (the settings dialog, the window
+  // hidden to the tray, a second About box once the first is closed).
+  void ExpectNothingPosted() {
+    PostMessageA(main, WM_COMMAND, 104, 0);
+    HWND about = WaitForDialog(app.pid, AboutCaption, Timeout);
+    ASSERT_TRUE(about != NULL);
+    EXPECT_TRUE(FindDialog(app.pid, SettingsCaption) == NULL);
+    EXPECT_TRUE(IsWindowVisible(main));
+    EXPECT_EQ(TrayIconCount(), 0);
+    SendMessageA(about, WM_LBUTTONUP, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, Timeout));
     EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);
   }
   static HCURSOR Shown() {
@@ -217,7 +224,7 @@ TEST_F(SkinTest, DragMovesTheWindowByTheCursorOffsetAndKeepsItsSize) {
   EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
   ExpectSkinSize();
   // Released off the buttons: nothing posted.
-  ExpectNothingPostedBeforeHide();
+  ExpectNothingPosted();
 }
 
 TEST_F(SkinTest, EachHotButtonPostsItsCommandAtTheRelease) {
@@ -250,10 +257,15 @@ TEST_F(SkinTest, EachHotButtonPostsItsCommandAtTheRelease) {
   EXPECT_TRUE(FindDialog(app.pid, NULL) == NULL);
 }
 
+// The pointer rests on a button first: the move between the buttons must clear it.
 TEST_F(SkinTest, ReleaseBetweenTheButtonsPostsNothing) {
+  Mouse(WM_MOUSEMOVE, 0, 391, 22);  // hide
   Click(365, 20);
+  Mouse(WM_MOUSEMOVE, 0, 357, 22);  // settings
+  Click(383, 20);
+  Mouse(WM_MOUSEMOVE, 0, 374, 22);  // about
   Click(366, 20);
-  ExpectNothingPostedBeforeHide();
+  ExpectNothingPosted();
 }
 
 TEST_F(SkinTest, PressOnSettingsDragAndReleaseStillOpensTheSettings) {
@@ -274,7 +286,7 @@ TEST_F(SkinTest, PressOffTheButtonsDraggedOntoOnePostsNothing) {
   DragTo(74, 0, 1);  // the move comes over the About button
   Mouse(WM_LBUTTONUP, 0, 300, 22);
   EXPECT_EQ(WindowRect().top, before.top);
-  ExpectNothingPostedBeforeHide();
+  ExpectNothingPosted();
 }
 
 // The window moves only for the left button alone: with another button or a

@@ -3,13 +3,16 @@
 // The top-level window "Vistrel Test Target" (class VistrelTarget) has a solid client
 // colour, three solid child controls and a panel holding a control of its own. It
 // counts the mouse messages its windows receive: SendMessage(window, WM_APP_COUNT,
-// message, 0) returns the count.
+// message, 0) returns the count, SendMessage(window, WM_APP_COUNT, message, id) the
+// count of the control of that id alone (swatch i has id 100 + i).
 #include <windows.h>
 #include <stdlib.h>
 #include "tests/e2e/target/target_layout.h"
 
-// Mouse and non-client mouse messages all lie below 0x300.
+// Mouse and non-client mouse messages all lie below 0x300. The window's counts,
+// and each control's own (by control id, 100 to 111).
 static LONG gCounts[0x300];
+static LONG gControlCounts[12][0x300];
 
 static void Count(UINT message) {
   if (message < 0x300) gCounts[message]++;
@@ -28,6 +31,8 @@ static void PaintSolid(HWND window, COLORREF colour) {
 
 static LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Count(message);
+  int id = GetDlgCtrlID(window) - 100;
+  if (id >= 0 && id < 12 && message < 0x300) gControlCounts[id][message]++;
   switch (message) {
     case WM_PAINT:
       PaintSolid(window, (COLORREF)GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -54,7 +59,8 @@ static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_ERASEBKGND:
       return 1;
     case WM_APP_COUNT:
-      return wParam < 0x300 ? gCounts[wParam] : -1;
+      if (wParam >= 0x300 || (lParam != 0 && (lParam < 100 || lParam >= 112))) return -1;
+      return lParam == 0 ? gCounts[wParam] : gControlCounts[lParam - 100][wParam];
     case WM_NCRBUTTONDOWN:
     case WM_CONTEXTMENU:
       // A right press on the caption neither holds the mouse until its release
