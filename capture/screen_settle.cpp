@@ -4,9 +4,7 @@
 // RectCopy and DrawCopy read the screen itself, so they wait for that before the
 // grab; a picture read at once holds the mask, its selection or its drawings.
 #include "capture/screen_settle.h"
-
-// The longest the screen is given to show what the mask covered.
-static const DWORD kScreenSettleMs = 100;
+#include "common/trace_log.h"
 
 // Points of the screen watched for the mask to go: a grid over its client area.
 static const int kSampleGrid = 5;
@@ -86,77 +84,177 @@ static BOOL WaitForComposedFrame(void) {
          SUCCEEDED(flush());
 }
 
-// The threads asked in one round, at the most; windows of further threads are asked
-// each on their own.
-static const int kRoundThreads = 32;
+// The longest the pixel phase is given to see the display take the hide, and the
+// longest the whole wait may take. A window that has not drawn by then (busy, or
+// hung) is not waited for.
+static const DWORD kHideSeenMs = 100;
+static const DWORD kScreenSettleMs = 400;
 
-// The windows below the mask, how long they may take to answer, and the threads
-// that have answered: one answer stands for all the windows of its thread.
-struct RepaintRound {
+// The threads and windows awaited in one wait, at the most: a desktop has far fewer
+// under the mask. Threads beyond the table are asked once on their own.
+static const int kRoundThreads = 32;
+static const int kRoundWindows = 128;
+
+// The windows of other threads below the mask, the threads that own them, and
+// which of those threads answered the last round trip.
+struct SettleRound {
   RECT covered;
   DWORD deadline;
   DWORD threads[kRoundThreads];
+  HWND asked[kRoundThreads];  // one window of each thread, the one a round trip goes to
   int threadCount;
+  DWORD answering;  // bit i: threads[i] has answered every round trip so far
+  HWND windows[kRoundWindows];
+  int windowThread[kRoundWindows];
+  int windowCount;
 };
-
-static BOOL AlreadyAsked(RepaintRound* round, DWORD thread) {
-  for (int i = 0; i < round->threadCount; i++)
-    if (round->threads[i] == thread) return TRUE;
-  if (round->threadCount < kRoundThreads) round->threads[round->threadCount++] = thread;
-  return FALSE;
-}
 
 static DWORD TimeLeft(DWORD deadline) {
   LONG left = (LONG)(deadline - GetTickCount());
   return left > 0 ? (DWORD)left : 0;
 }
 
-// A display that does not compose has the windows below draw what the mask covered
-// once they have taken the hide in. A window that has answered a message sent after
-// that has done so; one of this thread is drawn here and now. A hung window is not
-// waited for, a busy one only until the deadline.
-static BOOL CALLBACK LetWindowRepaint(HWND window, LPARAM param) {
-  RepaintRound* round = (RepaintRound*)param;
+static BOOL IsUnderMask(HWND window, const RECT* covered) {
   RECT r, common;
-  if (!IsWindowVisible(window) || !GetWindowRect(window, &r) || !IntersectRect(&common, &r, &round->covered))
-    return TRUE;
+  return IsWindowVisible(window) && GetWindowRect(window, &r) && IntersectRect(&common, &r, covered);
+}
+
+// The index of the thread in the round, added when new; -1 when the table is full.
+static int ThreadIndex(SettleRound* round, DWORD thread, HWND window) {
+  for (int i = 0; i < round->threadCount; i++)
+    if (round->threads[i] == thread) return i;
+  if (round->threadCount == kRoundThreads) return -1;
+  round->threads[round->threadCount] = thread;
+  round->asked[round->threadCount] = window;
+  return round->threadCount++;
+}
+
+// A window of another thread below the mask: its thread is asked, and its update
+// region awaited. A hung window is left as it stands.
+static void AddForeignWindow(SettleRound* round, HWND window, DWORD thread) {
+  if (IsHungAppWindow(window)) return;
+  int index = ThreadIndex(round, thread, window);
+  if (index < 0) {
+    DWORD_PTR answer;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, TimeLeft(round->deadline), &answer);
+    return;
+  }
+  if (round->windowCount == kRoundWindows) return;
+  round->windows[round->windowCount] = window;
+  round->windowThread[round->windowCount++] = index;
+}
+
+static BOOL CALLBACK AddChildUnderMask(HWND child, LPARAM param) {
+  SettleRound* round = (SettleRound*)param;
+  DWORD thread = GetWindowThreadProcessId(child, NULL);
+  if (thread != GetCurrentThreadId() && IsUnderMask(child, &round->covered)) AddForeignWindow(round, child, thread);
+  return TRUE;
+}
+
+// A window of this thread draws what the mask covered here and now; one of another
+// thread is awaited, with its child windows, whichever thread owns them.
+static BOOL CALLBACK AddWindowUnderMask(HWND window, LPARAM param) {
+  SettleRound* round = (SettleRound*)param;
+  if (!IsUnderMask(window, &round->covered)) return TRUE;
   DWORD thread = GetWindowThreadProcessId(window, NULL);
   if (thread == GetCurrentThreadId()) {
-    UpdateWindow(window);
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return TRUE;
   }
-  if (AlreadyAsked(round, thread)) return TRUE;
-  DWORD left = TimeLeft(round->deadline);
-  if (left == 0) return FALSE;
-  DWORD_PTR answer;
-  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, left, &answer);
+  AddForeignWindow(round, window, thread);
+  EnumChildWindows(window, AddChildUnderMask, param);
   return TRUE;
+}
+
+// Answers to the round trip under way. An answer that comes after its wait gave up
+// carries an older round's number and counts for nothing.
+static DWORD gRoundNumber;
+static DWORD gAnswered;
+
+static void CALLBACK CountAnswer(HWND, UINT, ULONG_PTR data, LRESULT) {
+  if ((data >> 5) == (gRoundNumber & 0x07FFFFFF)) gAnswered |= 1u << (data & 31);
+}
+
+// Sends every answering thread a message at once and waits for their answers: each
+// thread that answers has taken in what it was sent before. One that does not
+// answer in time drops out; the others are not held up by it. 1 when all answered.
+static BOOL RoundTrip(SettleRound* round) {
+  gRoundNumber++;
+  gAnswered = 0;
+  DWORD asked = 0;
+  for (int i = 0; i < round->threadCount; i++)
+    if ((round->answering & (1u << i)) &&
+        SendMessageCallbackA(round->asked[i], WM_NULL, 0, 0, CountAnswer, ((gRoundNumber & 0x07FFFFFF) << 5) | i))
+      asked |= 1u << i;
+  // The answers come in as this thread takes in the messages sent to it.
+  MSG msg;
+  while ((gAnswered & asked) != asked && TimeLeft(round->deadline) > 0) {
+    DWORD left = TimeLeft(round->deadline);
+    MsgWaitForMultipleObjectsEx(0, NULL, left < 5 ? left : 5, QS_SENDMESSAGE, 0);
+    PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  round->answering = gAnswered & asked;
+  return round->answering == asked;
+}
+
+static BOOL AnyWindowToDraw(const SettleRound* round) {
+  for (int i = 0; i < round->windowCount; i++)
+    if ((round->answering & (1u << round->windowThread[i])) && GetUpdateRect(round->windows[i], NULL, FALSE))
+      return TRUE;
+  return FALSE;
+}
+
+// A display that does not compose shows what the mask covered once the windows
+// below have drawn it. Those of this thread draw here; every other thread is asked
+// to take the hide in, then its windows' update regions are awaited (cleared when it
+// paints them), and then it is asked once more: it has come back to its queue after
+// painting, and a window system that puts a thread's drawing on the display when the
+// thread next waits for messages (Wine) has put it there. 1 when all was done in time.
+static BOOL LetScreenRedraw(const RECT* covered, DWORD deadline) {
+  SettleRound round;
+  round.covered = *covered;
+  round.deadline = deadline;
+  round.threadCount = round.windowCount = 0;
+  EnumWindows(AddWindowUnderMask, (LPARAM)&round);
+  HWND desktop = GetDesktopWindow();
+  DWORD desktopThread = GetWindowThreadProcessId(desktop, NULL);
+  if (desktopThread != GetCurrentThreadId()) AddForeignWindow(&round, desktop, desktopThread);
+  // What this thread drew reaches the display when it next waits for messages.
+  MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);
+  round.answering = round.threadCount == 32 ? 0xFFFFFFFFu : (1u << round.threadCount) - 1;
+  BOOL inTime = RoundTrip(&round);
+  while (AnyWindowToDraw(&round) && TimeLeft(deadline) > 0)
+    MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
+  inTime = !AnyWindowToDraw(&round) && inTime;
+  return RoundTrip(&round) && inTime;
 }
 
 BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
   POINT points[kSampleCount];
   COLORREF before[kSampleCount];
-  RepaintRound round;
-  round.threadCount = 0;
-  GetWindowRect(mask, &round.covered);
+  RECT covered;
+  GetWindowRect(mask, &covered);
   HDC screen = GetDC(NULL);
   SamplePoints(mask, points);
   if (screen != NULL)
     for (int i = 0; i < kSampleCount; i++) before[i] = GetPixel(screen, points[i].x, points[i].y);
   ShowWindow(mask, SW_HIDE);
   onHidden();
-  round.deadline = GetTickCount() + kScreenSettleMs;
-  BOOL seen = WaitForComposedFrame();
-  if (!seen && screen != NULL) {
-    // First the display takes the hide: a watched point shows it. The wait takes
-    // nothing from the queue, but lets the window system work on this thread
-    // meanwhile. A screen on which no watched point can show the change (all of it
-    // the mask's colour) runs into the limit.
-    while (!(seen = AnyPointShowsScreen(screen, points, before, kMaskClientColour)) &&
-           TimeLeft(round.deadline) > 0)
+  DWORD start = GetTickCount();
+  BOOL settled = WaitForComposedFrame();
+  if (!settled) {
+    // First the display takes the hide: a watched point shows it, and the windows
+    // below have been told what to draw. The wait takes nothing from the queue, but
+    // lets the window system work on this thread meanwhile. A screen on which no
+    // watched point can show the change (all of it the mask's colour) runs into the
+    // limit of this phase.
+    BOOL seen = FALSE;
+    while (screen != NULL && !(seen = AnyPointShowsScreen(screen, points, before, kMaskClientColour)) &&
+           TimeLeft(start + kHideSeenMs) > 0)
       MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
-    EnumWindows(LetWindowRepaint, (LPARAM)&round);
+    settled = LetScreenRedraw(&covered, start + kScreenSettleMs) && seen;
+    if (!settled) TraceLog("HideMaskAndWaitForScreen() Time limit reached");
   }
   if (screen != NULL) ReleaseDC(NULL, screen);
-  return seen;
+  return settled;
 }

@@ -13,7 +13,11 @@ static const BYTE kMaskAlpha = 153;
 // a blinking caret), which says nothing about the mask being gone.
 BOOL ShowsScreenWithoutMask(COLORREF before, COLORREF now, COLORREF mask, BYTE alpha);
 
-// Hides the mask and returns once the screen no longer shows it, or after
-// kScreenSettleMs at the most. `onHidden` runs right after the hide. TRUE when the
-// screen (or the compositor) showed the mask gone, FALSE when the wait ran out.
+// Hides the mask and returns once the screen shows what the mask covered: where the
+// desktop is composed, after the compositor's next frame; elsewhere once the display
+// has taken the hide and the windows below have drawn themselves again (those of
+// this thread here and now), or once kScreenSettleMs have passed, whichever comes
+// first. `onHidden` runs right after the hide. TRUE when the screen (or the
+// compositor) showed the mask gone, FALSE when the wait ran into its limit, which
+// the trace then tells.
 BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void));
