@@ -221,7 +221,7 @@ static BOOL LetScreenRedraw(const RECT* covered, DWORD deadline) {
   if (desktopThread != GetCurrentThreadId()) AddForeignWindow(&round, desktop, desktopThread);
   // What this thread drew reaches the display when it next waits for messages.
   MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);
-  round.answering = round.threadCount == 32 ? 0xFFFFFFFFu : (1u << round.threadCount) - 1;
+  round.answering = round.threadCount == kRoundThreads ? 0xFFFFFFFFu : (1u << round.threadCount) - 1;
   BOOL inTime = RoundTrip(&round);
   while (AnyWindowToDraw(&round) && TimeLeft(deadline) > 0)
     MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);

@@ -1,0 +1,217 @@
+// The screen a full-screen capture reads once the mask is hidden: what the windows
+// below have drawn, not the mask. A window of the test's own, on a thread of its own,
+// answers sent messages at once but paints late, or stops answering altogether; the
+// real application's skinned main window lies under its own mask. Run on the shared
+// display and on one without a compositor, where a window's pixels come back only
+// when its program draws them again.
+#include "tests/e2e/mask_fixture.h"
+
+static const UINT WM_APP_REPAINT_LATE = WM_APP + 40;  // wParam colour, lParam delay in ms
+static const UINT WM_APP_BLOCK = WM_APP + 41;         // stop taking messages until released
+static const COLORREF Blue = RGB(0, 0, 255), Green = RGB(0, 160, 0);
+
+// A solid window on a thread of its own. Told to change colour, it invalidates
+// itself and paints only once the delay has passed; meanwhile it answers sent
+// messages at once. Told to block, its thread takes no message until released.
+struct Painter {
+  RECT rect = {0, 0, 0, 0};
+  COLORREF colour = Blue;
+  DWORD paintAt = 0;
+  HWND window = NULL;
+  HANDLE thread = NULL, ready = NULL, blocked = NULL, release = NULL;
+};
+
+static LRESULT CALLBACK PainterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Painter* p = (Painter*)GetWindowLongPtrA(window, GWLP_USERDATA);
+  switch (message) {
+    case WM_PAINT: {
+      if ((LONG)(p->paintAt - GetTickCount()) > 0) return 0;  // not yet: the update region stays
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      HBRUSH brush = CreateSolidBrush(p->colour);
+      FillRect(dc, &ps.rcPaint, brush);
+      DeleteObject(brush);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_APP_REPAINT_LATE:
+      p->colour = (COLORREF)wParam;
+      p->paintAt = GetTickCount() + (DWORD)lParam;
+      InvalidateRect(window, NULL, FALSE);
+      return 0;
+    case WM_APP_BLOCK:
+      SetEvent(p->blocked);
+      WaitForSingleObject(p->release, INFINITE);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static DWORD WINAPI PainterThread(void* param) {
+  Painter* p = (Painter*)param;
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = PainterProc;
+  wc.hInstance = GetModuleHandleA(NULL);
+  wc.lpszClassName = "VistrelTestPainter";
+  RegisterClassA(&wc);
+  p->window = CreateWindowExA(WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP, p->rect.left, p->rect.top,
+                              p->rect.right - p->rect.left, p->rect.bottom - p->rect.top, NULL, NULL,
+                              wc.hInstance, NULL);
+  SetWindowLongPtrA(p->window, GWLP_USERDATA, (LONG_PTR)p);
+  ShowWindow(p->window, SW_SHOWNOACTIVATE);
+  UpdateWindow(p->window);
+  SetEvent(p->ready);
+  MSG msg;
+  for (;;) {
+    LONG early = (LONG)(p->paintAt - GetTickCount());
+    if (early > 0) {
+      // Before the paint is due, only sent messages are taken in.
+      MsgWaitForMultipleObjectsEx(0, NULL, (DWORD)early, QS_SENDMESSAGE, 0);
+      PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } else if (GetMessageA(&msg, NULL, 0, 0) > 0) {
+      DispatchMessageA(&msg);
+    } else {
+      return 0;
+    }
+  }
+}
+
+class SettleTest : public MaskFixture {
+ protected:
+  Painter painter;
+
+  // The painter over the screen rectangle r, shown in blue.
+  void StartPainter(RECT r) {
+    painter.rect = r;
+    painter.ready = CreateEventA(NULL, TRUE, FALSE, NULL);
+    painter.blocked = CreateEventA(NULL, TRUE, FALSE, NULL);
+    painter.release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    painter.thread = CreateThread(NULL, 0, PainterThread, &painter, 0, NULL);
+    ASSERT_EQ(WaitForSingleObject(painter.ready, Timeout), WAIT_OBJECT_0);
+    POINT c = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{c.x, c.y, c.x + 1, c.y + 1}).At(c.x, c.y) == Blue; },
+                          Timeout));
+  }
+  void TearDown() override {
+    if (painter.thread != NULL) {
+      SetEvent(painter.release);
+      PostMessageA(painter.window, WM_CLOSE, 0, 0);
+      WaitForSingleObject(painter.thread, Timeout);
+      CloseHandle(painter.thread);
+      CloseHandle(painter.ready);
+      CloseHandle(painter.blocked);
+      CloseHandle(painter.release);
+    }
+    MaskFixture::TearDown();
+  }
+  BmpFile CaptureScreen() {
+    EXPECT_TRUE(CaptureByMessage());
+    BmpFile bmp = ReadBmpFile(tempPath.c_str());
+    EXPECT_TRUE(bmp.ok);
+    EXPECT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+    return bmp;
+  }
+  // Pixels of the rectangle in the picture that are not `colour`.
+  static int Off(const BmpFile& bmp, RECT r, COLORREF colour) {
+    int off = 0;
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = r.left; x < r.right; x++) off += bmp.Pixel(x, y) != colour;
+    return off;
+  }
+};
+
+// The painter changes colour under the mask and paints it a while after the
+// right-click, answering every message sent to it meanwhile: the picture holds the
+// new colour, as do the target's swatches and client area.
+TEST_F(SettleTest, PictureHoldsWhatAWindowPaintsAfterTheHide) {
+  RECT r = {700, 120, 900, 260};
+  StartPainter(r);
+  ArmFullScreen(DrawCopy);
+  SendMessageA(painter.window, WM_APP_REPAINT_LATE, Green, 150);
+  BmpFile bmp = CaptureScreen();
+  EXPECT_EQ(Off(bmp, r, Green), 0);
+  EXPECT_EQ(Off(bmp, SwatchScreenRect(0), TargetSwatchColours[0]), 0);
+  POINT client = ClientPoint(5, 5);
+  EXPECT_EQ(bmp.Pixel(client.x, client.y), TargetClientColour);
+}
+
+// The painter's thread takes no message at all: the capture does not wait for it
+// beyond its limit (well under the generous bound here), and the picture holds
+// the other windows as drawn.
+TEST_F(SettleTest, WindowThatStopsAnsweringIsNotWaitedFor) {
+  RECT r = {700, 120, 900, 260};
+  StartPainter(r);
+  PostMessageA(painter.window, WM_APP_BLOCK, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(painter.blocked, Timeout), WAIT_OBJECT_0);
+  ArmFullScreen(DrawCopy);
+  DWORD start = GetTickCount();
+  BmpFile bmp = CaptureScreen();
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  EXPECT_EQ(Off(bmp, SwatchScreenRect(1), TargetSwatchColours[1]), 0);
+  POINT client = ClientPoint(5, 5);
+  EXPECT_EQ(bmp.Pixel(client.x, client.y), TargetClientColour);
+}
+
+// The application's own skinned main window, drawn by the thread that captures,
+// lies under the full-screen mask: the picture shows every pixel of the skin.
+TEST(SettleAppTest, PictureShowsTheApplicationsOwnWindowPixelForPixel) {
+  std::string temp = CaptureTempPath();
+  DeleteFileA(temp.c_str());
+  MoveMouseTo(0, 0);
+  Process app = Launch(BinDir() + "Vistrel.exe");
+  HWND main = WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout);
+  ASSERT_TRUE(main != NULL);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout));
+  HMODULE exe = LoadLibraryExA((BinDir() + "Vistrel.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+  HBITMAP skin = (HBITMAP)LoadImageA(exe, MAKEINTRESOURCEA(132), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+  ASSERT_TRUE(skin != NULL);
+  BITMAP size;
+  GetObjectA(skin, sizeof(size), &size);
+  HDC skinDC = CreateCompatibleDC(NULL);
+  HGDIOBJ old = SelectObject(skinDC, skin);
+  ScreenPixels want = GrabPixels(skinDC, RECT{0, 0, size.bmWidth, size.bmHeight});
+  SelectObject(skinDC, old);
+  DeleteDC(skinDC);
+  DeleteObject(skin);
+  FreeLibrary(exe);
+
+  PostMessageA(main, WM_COMMAND, 32786, 0);  // DrawCopy
+  HWND mask = NULL;
+  // The mask's top-left corner mark: the mask covers the screen, painted.
+  ASSERT_TRUE(WaitUntil([&] {
+    mask = FindProcessWindow("MaskWindow", "MaskWindow", app.pid);
+    POINT mark = {4, 0};
+    return mask != NULL && IsWindowVisible(mask) && ClientToScreen(mask, &mark) &&
+           GrabPixels(NULL, RECT{mark.x, mark.y, mark.x + 1, mark.y + 1}).At(mark.x, mark.y) == RGB(255, 0, 255);
+  }, Timeout));
+  PostMessageA(mask, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(600, 400));
+  BmpFile bmp;
+  ASSERT_TRUE(WaitUntil([&] {
+    bmp = ReadBmpFile(temp.c_str());
+    return bmp.ok && bmp.fileSize == bmp.bytes.size();
+  }, Timeout));
+  POINT origin = {0, 0};
+  ClientToScreen(main, &origin);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_EQ(GetWindowRgn(main, region), COMPLEXREGION);
+  RECT frame;
+  GetWindowRect(main, &frame);
+  int off = 0, checked = 0;
+  for (int y = 0; y < size.bmHeight; y++)
+    for (int x = 0; x < size.bmWidth; x++) {
+      if (!PtInRegion(region, origin.x - frame.left + x, origin.y - frame.top + y)) continue;
+      checked++;
+      off += bmp.Pixel(origin.x + x, origin.y + y) != want.At(x, y);
+    }
+  DeleteObject(region);
+  EXPECT_GT(checked, 50000);
+  EXPECT_EQ(off, 0) << "of " << checked << " pixels";
+  Kill(app);
+  DeleteFileA(temp.c_str());
+}
