@@ -87,13 +87,30 @@ bool ScreenShows(int x, int y, COLORREF colour) {
   return now == colour;
 }
 
+// The window colour of the scheme set to navy for one test, and the scheme's own put
+// back afterwards, whatever the test's assertions did: later tests, and programs
+// started later, see the scheme unchanged.
+class NavySchemeTest : public ::testing::Test {
+ protected:
+  int element = COLOR_WINDOW;
+  COLORREF scheme = GetSysColor(COLOR_WINDOW);
+  HWND backdrop = NULL, mask = NULL;
+
+  void SetUp() override {
+    COLORREF navy = RGB(0, 0, 128);
+    ASSERT_TRUE(SetSysColors(1, &element, &navy));
+  }
+  void TearDown() override {
+    if (mask != NULL) DestroyWindow(mask);
+    if (backdrop != NULL) DestroyWindow(backdrop);
+    SetSysColors(1, &element, &scheme);
+  }
+};
+
 // The mask as the library registers and paints it, shown over a black window while
 // the window colour of the scheme is navy: its client area shows white, and the wait
 // after the hide ends on the screen showing it gone, not at its limit.
-TEST(ScreenSettle, MaskIsSeenGoingWhateverTheWindowColour) {
-  int element = COLOR_WINDOW;
-  COLORREF scheme = GetSysColor(COLOR_WINDOW), navy = RGB(0, 0, 128);
-  ASSERT_TRUE(SetSysColors(1, &element, &navy));
+TEST_F(NavySchemeTest, MaskIsSeenGoingWhateverTheWindowColour) {
   HINSTANCE instance = GetModuleHandleA(NULL);
   WNDCLASSA wc;
   ZeroMemory(&wc, sizeof(wc));
@@ -103,19 +120,16 @@ TEST(ScreenSettle, MaskIsSeenGoingWhateverTheWindowColour) {
   wc.lpszClassName = "VistrelTestBackdrop";
   RegisterClassA(&wc);
   RegisterMaskWndClass(instance);
-  HWND backdrop = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, NULL,
-                                  NULL, instance, NULL);
-  HWND mask = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOPMOST, "MaskWindow", "", WS_POPUP,
-                              100, 100, 300, 200, NULL, NULL, instance, NULL);
+  backdrop = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, NULL, NULL,
+                             instance, NULL);
+  mask = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOPMOST, "MaskWindow", "", WS_POPUP, 100, 100,
+                         300, 200, NULL, NULL, instance, NULL);
   ASSERT_TRUE(backdrop != NULL && mask != NULL);
   SetLayeredWindowAttributes(mask, 0, kMaskAlpha, LWA_ALPHA);
   ShowWindow(mask, SW_SHOWNOACTIVATE);
   UpdateWindow(mask);
   EXPECT_TRUE(ScreenShows(250, 200, RGB(255, 255, 255)));
   EXPECT_TRUE(HideMaskAndWaitForScreen(mask, Nothing));
-  SetSysColors(1, &element, &scheme);
-  DestroyWindow(mask);
-  DestroyWindow(backdrop);
 }
 
 }  // namespace
