@@ -12,6 +12,7 @@
 //   app_exit | trivial_exit
 //   mem app|trivial|backdrop    private KB, working set KB
 //   capture rect|draw|window bmp|jpg   ms to the temporary file, ms to the output file, width, height
+//   compare rect                pixels of the RectCopy picture unlike the screen now, pixels compared
 //   arm_window                  WindowCopy armed over the 800 x 600 window
 //   hide_mask                   hides the mask, leaving the hook armed (to tell the two apart)
 //   null_hook on|off            a global mouse hook that does nothing, for comparison
@@ -66,6 +67,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
     *count = 4;
     return ok;
   }
+  if (strcmp(verb, "compare") == 0) return *count = 2, CompareRectWithScreen(s, &f[0], &f[1]);
   if (strcmp(verb, "arm_window") == 0) return ArmOverWindow(s);
   if (strcmp(verb, "hide_mask") == 0) return s.shared && ShowWindow(s.shared->glhMaskWnd, SW_HIDE) >= 0;
   if (strcmp(verb, "null_hook") == 0) return SetNullHook(s, strcmp(arg, "on") == 0);

@@ -4,6 +4,8 @@
 #include "bench/driver_runs.h"
 #include <stdlib.h>
 #include <string.h>
+#include <vector>
+#include "tests/support/bmp_file.h"
 
 static const DWORD kDeadline = 30000;
 // For a file after its click: a lost click fails the run rather than stalling the suite.
@@ -154,6 +156,19 @@ int ArmOverWindow(BenchSetup& s) {
   return SettleMask(s) ? 1 : Fail("the mask did not settle");
 }
 
+// The largest RectCopy selection, on the screen: from the mask's client origin to
+// the last pixel of its client area on the screen (its frame lies over the
+// screen's outer pixels), which the drag ends on and the picture leaves out.
+static RECT LargestSelection(const BenchSetup& s) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  RECT client;
+  GetClientRect(s.shared->glhMaskWnd, &client);
+  MapWindowPoints(s.shared->glhMaskWnd, NULL, (POINT*)&client, 2);
+  RECT r = {client.left > 0 ? client.left : 0, client.top > 0 ? client.top : 0,
+            (client.right < w ? client.right : w) - 1, (client.bottom < h ? client.bottom : h) - 1};
+  return r;
+}
+
 // Arms the capture of that kind and brings it to the moment before the right-click.
 static bool Prepare(BenchSetup& s, const char* kind) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -165,11 +180,8 @@ static bool Prepare(BenchSetup& s, const char* kind) {
   // RectCopy: the largest selection the mask's client area takes on the screen
   // (its frame lies over the screen's outer pixels). DrawCopy: one line, away
   // from the tips panel in the top-left corner.
-  RECT client;
-  GetClientRect(s.shared->glhMaskWnd, &client);
-  MapWindowPoints(s.shared->glhMaskWnd, NULL, (POINT*)&client, 2);
-  POINT from = {client.left > 0 ? client.left : 0, client.top > 0 ? client.top : 0};
-  POINT to = {(client.right < w ? client.right : w) - 1, (client.bottom < h ? client.bottom : h) - 1};
+  RECT selection = LargestSelection(s);
+  POINT from = {selection.left, selection.top}, to = {selection.right, selection.bottom};
   if (!rect) {
     from.x = w * 3 / 8, from.y = h / 2;
     to.x = w / 2, to.y = h * 2 / 3;
@@ -243,4 +255,36 @@ int RunMoves(BenchSetup& s, int count, double* ms, double* received) {
   *ms = NowMs() - start;
   *received = (double)(record->moves - first);
   return 1;
+}
+
+int CompareRectWithScreen(const BenchSetup& s, double* differing, double* total) {
+  BmpFile bmp = ReadBmpFile(s.tempPath.c_str());
+  RECT r = LargestSelection(s);
+  if (!bmp.ok || bmp.width != r.right - r.left || bmp.height != r.bottom - r.top)
+    return Fail("the picture is not the largest selection");
+  BITMAPINFO info;
+  ZeroMemory(&info, sizeof(info));
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = bmp.width;
+  info.bmiHeader.biHeight = -bmp.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = NULL;
+  HDC screen = GetDC(NULL);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+  HGDIOBJ old = SelectObject(mem, dib);
+  BitBlt(mem, 0, 0, bmp.width, bmp.height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  long off = 0;
+  const BYTE* p = (const BYTE*)bits;
+  for (int y = 0; bits != NULL && y < bmp.height; y++)
+    for (int x = 0; x < bmp.width; x++, p += 4) off += bmp.Pixel(x, y) != RGB(p[2], p[1], p[0]);
+  SelectObject(mem, old);
+  DeleteObject(dib);
+  DeleteDC(mem);
+  ReleaseDC(NULL, screen);
+  *differing = bits != NULL ? (double)off : -1;
+  *total = (double)bmp.width * bmp.height;
+  return bits != NULL ? 1 : Fail("no screen read");
 }

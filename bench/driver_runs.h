@@ -45,6 +45,9 @@ int ProcessMemory(const Process& process, double* privateKb, double* workingSetK
 // complete (BMP or JPEG by the application's settings); width and height of the picture.
 int RunCapture(BenchSetup& s, const char* kind, int jpeg, double* toTemp, double* toOutput, int* width,
                int* height);
+// The pixels of the last RectCopy picture (the largest selection) that differ from
+// the screen read now at the same place, and the pixels compared.
+int CompareRectWithScreen(const BenchSetup& s, double* differing, double* total);
 // Arms WindowCopy and waits until the hook has made the 800 x 600 window its target.
 int ArmOverWindow(BenchSetup& s);
 // Installs (on) or removes (off) null_hook.dll's do-nothing global mouse hook.

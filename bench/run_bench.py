@@ -10,6 +10,7 @@ VISTREL_WINE.
 """
 import argparse
 import datetime
+import json
 import os
 import platform
 import statistics
@@ -44,6 +45,10 @@ NOTES = [
     "the rest of the armed figure is the mask lying over the window. A translucent click-through "
     "topmost window made by the driver itself (bench/driver_veil.cpp, made like the mask, with no hook) "
     "shows what such a window costs the moves without Vistrel.",
+    "- The display without a compositor is a second private display of the same size, in a prefix of its "
+    "own, with the same backdrop, window and application; there the windows below the hidden mask must "
+    "draw themselves again before the grab, and the library waits for them. After each capture the driver "
+    "reads the same rectangle of the screen and compares it with the picture, pixel for pixel.",
     "- The JPEG step: Wine's WIC encoder (libjpeg underneath) is the floor for BmpToJpg; it writes quality 75 "
     "whatever it is asked, the same quality cjpeg is given.",
 ]
@@ -170,6 +175,18 @@ def phase_captures(d, f, runs, work):
         v = take(d, f, "capture window bmp", "window_temp")
         if v:
             f.sizes["window"] = (int(v[2]), int(v[3]))
+    d("app_exit")
+
+
+def phase_uncomposed(d, f, runs):
+    """Run on a display without a compositor: RectCopy full screen beside the raw floor,
+    and each picture against the screen read right after it."""
+    d("profile BMP")
+    d("app_start")
+    for _ in rounds(f, runs):
+        take(d, f, "floor screen", "unc_floor")
+        if take(d, f, "capture rect bmp", "unc_rect"):
+            take(d, f, "compare rect", "unc_differing", "unc_compared")
     d("app_exit")
 
 
@@ -356,6 +373,15 @@ def table(f, sizes_pe32, meta):
           ratio(f, "moves_veil", "moves_unarmed"), ratio(f, "moves_veil_hook", "moves_unarmed"),
           f.median("received_unarmed"), f.median("received_nullhook"),
           f.median("received_armed"), f.median("received_veil")), "≤ 1.2 x", verdict(rm <= 1.2))
+    if "unc_rect" in f.samples:
+        differing = f.samples.get("unc_differing", [])
+        r("Click to temporary file, RectCopy full screen, display without a compositor", f.cell("unc_rect"),
+          "floor on the same display %s" % f.cell("unc_floor"),
+          "%.2f x floor; picture equal to the screen read right after it in %d of %d runs (most pixels "
+          "differing in one: %.0f of %.0f)" % (ratio(f, "unc_rect", "unc_floor"),
+                                               sum(1 for x in differing if x == 0), len(differing),
+                                               max(differing or [0]), max(f.samples.get("unc_compared", [0]))),
+          "every picture the screen", verdict(bool(differing) and max(differing) == 0))
     rn = ratio(f, "rect_temp_navy", "rect_temp_default")
     r("Click to temporary file, RectCopy full screen, window colour navy", f.cell("rect_temp_navy"),
       "the default colour scheme %s" % f.cell("rect_temp_default"), "%.2f x" % rn,
@@ -396,7 +422,9 @@ def main():
     p.add_argument("--captures", type=int, default=100)
     p.add_argument("--moves", type=int, default=1000)
     p.add_argument("--phases", help="only these phases (comma-separated: captures, jpeg, scheme, start-up, "
-                   "memory, mouse moves); prints the medians and writes no table")
+                   "memory, mouse moves, uncomposed); prints the medians and writes no table")
+    p.add_argument("--save", help="with --phases: also writes the samples to this JSON file")
+    p.add_argument("--merge", help="samples of an earlier --save run (the uncomposed phase) for the table")
     a = p.parse_args()
     chosen = a.phases.split(",") if a.phases else None
 
@@ -419,8 +447,10 @@ def main():
                           ("scheme", lambda: phase_scheme(d, f, a.runs)),
                           ("start-up", lambda: phase_startup(d, f, a.runs)),
                           ("memory", lambda: phase_memory(d, f, a.captures)),
-                          ("mouse moves", lambda: phase_moves(d, f, a.runs, a.moves))):
-            if chosen and name not in chosen:
+                          ("mouse moves", lambda: phase_moves(d, f, a.runs, a.moves)),
+                          ("uncomposed", lambda: phase_uncomposed(d, f, a.runs))):
+            # The uncomposed phase needs a display of its own; it runs only when asked.
+            if (chosen and name not in chosen) or (not chosen and name == "uncomposed"):
                 continue
             print("Phase: %s (load %s)" % (name, load()), flush=True)
             run()
@@ -430,7 +460,15 @@ def main():
     if chosen:
         for name in sorted(f.samples):
             print("%-24s %s" % (name, f.cell(name)))
+        if a.save:
+            with open(a.save, "w") as out:
+                json.dump({"samples": f.samples, "failures": d.failures}, out)
         return
+    if a.merge and os.path.exists(a.merge):
+        with open(a.merge) as saved:
+            merged = json.load(saved)
+        f.samples.update(merged["samples"])
+        d.failures += merged["failures"]
 
     rows, steps = table(f, sizes, meta)
     wine_version = subprocess.run([wine, "--version"], capture_output=True, text=True).stdout.strip()
