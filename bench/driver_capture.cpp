@@ -4,8 +4,8 @@
 #include "bench/driver_runs.h"
 #include <stdlib.h>
 #include <string.h>
-#include <vector>
 #include "tests/support/bmp_file.h"
+#include "tests/support/screen_pixels.h"
 
 static const DWORD kDeadline = 30000;
 // For a file after its click: a lost click fails the run rather than stalling the suite.
@@ -262,29 +262,11 @@ int CompareRectWithScreen(const BenchSetup& s, double* differing, double* total)
   RECT r = LargestSelection(s);
   if (!bmp.ok || bmp.width != r.right - r.left || bmp.height != r.bottom - r.top)
     return Fail("the picture is not the largest selection");
-  BITMAPINFO info;
-  ZeroMemory(&info, sizeof(info));
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = bmp.width;
-  info.bmiHeader.biHeight = -bmp.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = NULL;
-  HDC screen = GetDC(NULL);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, bmp.width, bmp.height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
+  ScreenPixels screen = GrabPixels(NULL, r);
   long off = 0;
-  const BYTE* p = (const BYTE*)bits;
-  for (int y = 0; bits != NULL && y < bmp.height; y++)
-    for (int x = 0; x < bmp.width; x++, p += 4) off += bmp.Pixel(x, y) != RGB(p[2], p[1], p[0]);
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(NULL, screen);
-  *differing = bits != NULL ? (double)off : -1;
+  for (int y = 0; y < bmp.height; y++)
+    for (int x = 0; x < bmp.width; x++) off += bmp.Pixel(x, y) != screen.At(r.left + x, r.top + y);
+  *differing = (double)off;
   *total = (double)bmp.width * bmp.height;
-  return bits != NULL ? 1 : Fail("no screen read");
+  return 1;
 }
