@@ -6,6 +6,7 @@
 // Commands:
 //   floors                      start the backdrop and the 800 x 600 window
 //   floor screen|window         ms grab convert write
+//   floor_window EXE            EXE (a raw_floor.exe build) as the 800 x 600 window
 //   profile BMP|JPG             the application's output format and folder
 //   scheme navy|default         the window colour of the colour scheme
 //   app_start | trivial_start   ms to the window shown and painted
@@ -13,7 +14,8 @@
 //   mem app|trivial|backdrop    private KB, working set KB
 //   capture rect|draw|window bmp|jpg   ms to the temporary file, ms to the output file, width, height
 //   compare rect                pixels of the RectCopy picture unlike the screen now, pixels compared
-//   arm_window                  WindowCopy armed over the 800 x 600 window
+//   arm_window                  WindowCopy armed over the 800 x 600 window; 1 when the
+//                               hook took it, 0 when the hook does not reach it
 //   hide_mask                   hides the mask, leaving the hook armed (to tell the two apart)
 //   null_hook on|off            a global mouse hook that does nothing, for comparison
 //   veil on|off                 a click-through translucent window over the 800 x 600 window, no hook
@@ -40,6 +42,7 @@ static void Answer(int ok, const char* command, const double* figures, int count
 static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg2, double* f, int* count) {
   *count = 0;
   if (strcmp(verb, "floors") == 0) return StartFloors(s);
+  if (strcmp(verb, "floor_window") == 0) return StartFloorWindow(s, arg);
   if (strcmp(verb, "floor") == 0) {
     *count = 4;
     return RunFloor(s, strcmp(arg, "screen") == 0, &f[0], &f[1]);
@@ -68,7 +71,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
     return ok;
   }
   if (strcmp(verb, "compare") == 0) return *count = 2, CompareRectWithScreen(s, &f[0], &f[1]);
-  if (strcmp(verb, "arm_window") == 0) return ArmOverWindow(s);
+  if (strcmp(verb, "arm_window") == 0) return *count = 1, ArmOverWindow(s, &f[0]);
   if (strcmp(verb, "hide_mask") == 0) return s.shared && ShowWindow(s.shared->glhMaskWnd, SW_HIDE) >= 0;
   if (strcmp(verb, "null_hook") == 0) return SetNullHook(s, strcmp(arg, "on") == 0);
   if (strcmp(verb, "veil") == 0) return SetVeil(s, strcmp(arg, "on") == 0);

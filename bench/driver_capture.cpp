@@ -33,10 +33,16 @@ int StartFloors(BenchSetup& s) {
     return s.backdropWindow != NULL && IsWindowVisible(s.backdropWindow);
   }, kDeadline);
   if (!up) return Fail("the backdrop did not show");
+  return StartFloorWindow(s, s.benchDir + "raw_floor.exe");
+}
+
+int StartFloorWindow(BenchSetup& s, const std::string& exe) {
+  Kill(s.window);
+  s.benchWindow = NULL;
   char args[400];
   wsprintfA(args, "window %d %d \"%s\"", kWindowX, kWindowY, FloorFile(s, 0).c_str());
-  s.window = Launch(s.benchDir + "raw_floor.exe", args);
-  up = WaitFor([&] {
+  s.window = Launch(exe, args);
+  bool up = WaitFor([&] {
     s.benchWindow = FindProcessWindow(BenchFloorClass, BenchWindowTitle, s.window.pid);
     return s.benchWindow != NULL && IsWindowVisible(s.benchWindow);
   }, kDeadline);
@@ -141,19 +147,32 @@ static bool Drag(POINT from, POINT to) {
   return true;
 }
 
-int ArmOverWindow(BenchSetup& s) {
+int ArmOverWindow(BenchSetup& s, double* reached) {
+  static BenchFloorRecord* record;
+  if (record == NULL) record = FloorRecord("window");
+  if (record == NULL) return Fail("no floor record");
   if (!SendCommand(s, IDM_WINDOWCOPY)) return Fail("WindowCopy not answered");
+  // The window's thread has finished whatever message it was in: every move it
+  // counts from here was retrieved through the armed hook.
+  SendWithin(s.benchWindow, WM_NULL, 0, 0, kDeadline);
+  LONG movesAtArm = record->moves;
   POINT centre = WindowCentre(s.benchWindow);
   int nudge = 0;
   // The move that changes the target may be dropped: keep moving until the hook has
-  // taken the window and the mask lies over it.
-  bool armed = WaitFor([&] {
+  // taken the window and the mask lies over it. The hook runs before the window
+  // receives a move, so a window that has received two moves while the hook has not
+  // taken it is one the hook does not reach (a 64-bit program where the system does
+  // not call a 32-bit hook for it).
+  bool taken = false;
+  bool settled = WaitFor([&] {
     MoveMouseTo(centre.x + (nudge++ % 3), centre.y);
-    return s.shared->glhTargetWnd == s.benchWindow && MaskShown(s);
+    taken = s.shared->glhTargetWnd == s.benchWindow && MaskShown(s);
+    return taken || (record->moves - movesAtArm >= 2 && s.shared->glhTargetWnd != s.benchWindow);
   }, kDeadline);
-  if (!armed) return Fail("the hook did not take the window");
+  if (!settled) return Fail("the hook did not take the window");
+  *reached = taken ? 1 : 0;
   if (!PlaceCursor(centre)) return Fail("the cursor did not arrive");
-  return SettleMask(s) ? 1 : Fail("the mask did not settle");
+  return !taken || SettleMask(s) ? 1 : Fail("the mask did not settle");
 }
 
 // The largest RectCopy selection, on the screen: from the mask's client origin to
@@ -172,7 +191,8 @@ static RECT LargestSelection(const BenchSetup& s) {
 // Arms the capture of that kind and brings it to the moment before the right-click.
 static bool Prepare(BenchSetup& s, const char* kind) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  if (lstrcmpA(kind, "window") == 0) return ArmOverWindow(s) != 0;
+  double reached = 0;
+  if (lstrcmpA(kind, "window") == 0) return ArmOverWindow(s, &reached) != 0 && reached == 1;
   bool rect = lstrcmpA(kind, "rect") == 0;
   if (!rect && lstrcmpA(kind, "draw") != 0) return false;
   if (!SendCommand(s, rect ? IDM_RECTCOPY : IDM_DRAWCOPY)) return Fail("the command was not answered");

@@ -21,6 +21,9 @@ struct BenchSetup {
 
 // The raw floor: a backdrop over the screen and the 800 x 600 window.
 int StartFloors(BenchSetup& s);
+// Starts exe, a build of raw_floor.exe (the 64-bit one, say), as the 800 x 600
+// window in place of the one running.
+int StartFloorWindow(BenchSetup& s, const std::string& exe);
 // Right-click on the backdrop (screen) or the window, to the floor's file complete;
 // steps[3] receives the floor's own grab, conversion and write times.
 int RunFloor(BenchSetup& s, int screen, double* ms, double steps[3]);
@@ -48,8 +51,9 @@ int RunCapture(BenchSetup& s, const char* kind, int jpeg, double* toTemp, double
 // The pixels of the last RectCopy picture (the largest selection) that differ from
 // the screen read now at the same place, and the pixels compared.
 int CompareRectWithScreen(const BenchSetup& s, double* differing, double* total);
-// Arms WindowCopy and waits until the hook has made the 800 x 600 window its target.
-int ArmOverWindow(BenchSetup& s);
+// Arms WindowCopy and moves over the 800 x 600 window until the hook has made it
+// its target (reached 1) or the window has had moves the hook never saw (reached 0).
+int ArmOverWindow(BenchSetup& s, double* reached);
 // Installs (on) or removes (off) null_hook.dll's do-nothing global mouse hook.
 int SetNullHook(const BenchSetup& s, int on);
 // Shows (on) or removes (off) a translucent click-through window of the driver's own

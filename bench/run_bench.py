@@ -49,6 +49,11 @@ NOTES = [
     "own, with the same backdrop, window and application; there the windows below the hidden mask must "
     "draw themselves again before the grab, and the library waits for them. After each capture the driver "
     "reads the same rectangle of the screen and compares it with the picture, pixel for pixel.",
+    "- The 64-bit rows: the shipped 32-bit binaries in a 64-bit prefix of their own, the mouse over a 64-bit "
+    "build of the 800 x 600 window. Wine 8 does not call a 32-bit hook for a 64-bit program (Windows calls it on "
+    "the thread that installed it): while any 32-bit global mouse hook is installed, the 64-bit program tries "
+    "to load the hook's library at each of its mouse messages, fails and goes on. That is what the armed and "
+    "do-nothing figures cost it. \"Idle after a capture\" is the state after a RectCopy capture.",
     "- The JPEG step: Wine's WIC encoder (libjpeg underneath) is the floor for BmpToJpg; it writes quality 75 "
     "whatever it is asked, the same quality cjpeg is given.",
 ]
@@ -255,7 +260,9 @@ def phase_memory(d, f, captures):
 
 def phase_moves(d, f, runs, moves):
     """Real mouse moves over the foreign window: no hook, a hook that does nothing,
-    and Vistrel's hook armed over that window."""
+    Vistrel's hook armed over that window, and nothing armed after a
+    capture."""
+    d("profile BMP")
     for _ in rounds(f, runs):
         d("app_start")
         take(d, f, "moves %d" % moves, "moves_unarmed", "received_unarmed")
@@ -273,6 +280,27 @@ def phase_moves(d, f, runs, moves):
         # The same armed hook with the mask hidden: the hook procedure's own cost.
         d("hide_mask")
         take(d, f, "moves %d" % moves, "moves_armed_nomask")
+        if d.attempt("capture rect bmp") is not None:
+            take(d, f, "moves %d" % moves, "moves_idle")
+        d("app_exit")
+
+
+def phase_moves64(d, f, runs, moves, window64):
+    """The same moves over a 64-bit build of the foreign window, in a 64-bit prefix,
+    with the shipped 32-bit binaries: no hook, a 32-bit hook that does nothing,
+    Vistrel's hook armed, and nothing armed after a capture."""
+    d("profile BMP")
+    d("floor_window " + windows_path(window64).rstrip("\\"))
+    for _ in rounds(f, runs):
+        d("app_start")
+        take(d, f, "moves %d" % moves, "moves64_unarmed", "received64_unarmed")
+        d("null_hook on")
+        take(d, f, "moves %d" % moves, "moves64_nullhook")
+        d("null_hook off")
+        take(d, f, "arm_window", "reached64")
+        take(d, f, "moves %d" % moves, "moves64_armed", "received64_armed")
+        if d.attempt("capture rect bmp") is not None:
+            take(d, f, "moves %d" % moves, "moves64_idle", "received64_idle")
         d("app_exit")
 
 
@@ -302,6 +330,29 @@ def ratio(f, a, b):
 
 def verdict(ok):
     return "met" if ok else "**not met**"
+
+
+def moves64_rows(f, meta):
+    """The rows of the 64-bit system: the shipped 32-bit binaries in a 64-bit prefix,
+    moves over a 64-bit program."""
+    title = "%d real mouse moves over a 64-bit program, 64-bit prefix, the shipped 32-bit binaries" % meta["moves"]
+    if "moves64_idle" not in f.samples:
+        why = ("no run of them" if os.environ.get("VISTREL_TEST_ARCH") == "i686"
+               else "this machine does not run 32-bit x86 code")
+        return ["| %s | not measured: %s | | | | |" % (title, why)]
+    reached = f.median("reached64") == 1
+    ri = ratio(f, "moves64_idle", "moves64_unarmed")
+    return ["| " + " | ".join([
+        title + ", idle after a capture",
+        f.cell("moves64_idle"),
+        "never armed %s; armed %s; a 32-bit global hook that does nothing %s" % (
+            f.cell("moves64_unarmed"), f.cell("moves64_armed"), f.cell("moves64_nullhook")),
+        "idle %.2f x; armed %.2f x; the do-nothing hook %.2f x (move messages received: %.0f never armed, %.0f "
+        "armed, %.0f idle); the hook %s the 64-bit program" % (
+            ri, ratio(f, "moves64_armed", "moves64_unarmed"), ratio(f, "moves64_nullhook", "moves64_unarmed"),
+            f.median("received64_unarmed"), f.median("received64_armed"), f.median("received64_idle"),
+            "reached" if reached else "never reached"),
+        "idle ≤ 1.05 x", verdict(ri <= 1.05)]) + " |"]
 
 
 def table(f, sizes_pe32, meta):
@@ -382,6 +433,11 @@ def table(f, sizes_pe32, meta):
                                                sum(1 for x in differing if x == 0), len(differing),
                                                max(differing or [0]), max(f.samples.get("unc_compared", [0]))),
           "every picture the screen", verdict(bool(differing) and max(differing) == 0))
+    if "moves_idle" in f.samples:
+        ri = ratio(f, "moves_idle", "moves_unarmed")
+        r("%d real mouse moves over a foreign window, idle after a capture" % meta["moves"], f.cell("moves_idle"),
+          "never armed %s" % f.cell("moves_unarmed"), "%.2f x" % ri, "≤ 1.05 x", verdict(ri <= 1.05))
+    rows.extend(moves64_rows(f, meta))
     rn = ratio(f, "rect_temp_navy", "rect_temp_default")
     r("Click to temporary file, RectCopy full screen, window colour navy", f.cell("rect_temp_navy"),
       "the default colour scheme %s" % f.cell("rect_temp_default"), "%.2f x" % rn,
@@ -422,9 +478,11 @@ def main():
     p.add_argument("--captures", type=int, default=100)
     p.add_argument("--moves", type=int, default=1000)
     p.add_argument("--phases", help="only these phases (comma-separated: captures, jpeg, scheme, start-up, "
-                   "memory, mouse moves, uncomposed); prints the medians and writes no table")
+                   "memory, mouse moves, uncomposed, 64-bit moves); prints the medians and writes no table")
     p.add_argument("--save", help="with --phases: also writes the samples to this JSON file")
-    p.add_argument("--merge", help="samples of an earlier --save run (the uncomposed phase) for the table")
+    p.add_argument("--merge", action="append", default=[],
+                   help="samples of an earlier --save run (the uncomposed phase, the 64-bit moves) for the table")
+    p.add_argument("--window64", help="a 64-bit raw_floor.exe, for the 64-bit moves (in a 64-bit prefix)")
     a = p.parse_args()
     chosen = a.phases.split(",") if a.phases else None
 
@@ -448,9 +506,10 @@ def main():
                           ("start-up", lambda: phase_startup(d, f, a.runs)),
                           ("memory", lambda: phase_memory(d, f, a.captures)),
                           ("mouse moves", lambda: phase_moves(d, f, a.runs, a.moves)),
-                          ("uncomposed", lambda: phase_uncomposed(d, f, a.runs))):
-            # The uncomposed phase needs a display of its own; it runs only when asked.
-            if (chosen and name not in chosen) or (not chosen and name == "uncomposed"):
+                          ("uncomposed", lambda: phase_uncomposed(d, f, a.runs)),
+                          ("64-bit moves", lambda: phase_moves64(d, f, a.runs, a.moves, a.window64))):
+            # These need a display or a prefix of their own; they run only when asked.
+            if (chosen and name not in chosen) or (not chosen and name in ("uncomposed", "64-bit moves")):
                 continue
             print("Phase: %s (load %s)" % (name, load()), flush=True)
             run()
@@ -464,8 +523,10 @@ def main():
             with open(a.save, "w") as out:
                 json.dump({"samples": f.samples, "failures": d.failures}, out)
         return
-    if a.merge and os.path.exists(a.merge):
-        with open(a.merge) as saved:
+    for merge in a.merge:
+        if not os.path.exists(merge):
+            continue
+        with open(merge) as saved:
             merged = json.load(saved)
         f.samples.update(merged["samples"])
         d.failures += merged["failures"]

@@ -5,6 +5,10 @@
 # BUILD_DIR/bin (make build): where the machine runs 32-bit code they are the ones
 # measured; elsewhere the 64-bit build of the same sources is, and the table
 # reports the shipped files' sizes.
+# Where 32-bit code runs, a phase in a 64-bit prefix of its own comes first too: the
+# shipped 32-bit binaries with a 64-bit build of the program the mouse moves over.
+# VISTREL_BENCH_64=only runs that phase alone (and prints its medians),
+# VISTREL_BENCH_64=skip leaves it out.
 #   run_bench.sh BUILD_DIR [run_bench.py options]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,7 +29,23 @@ measured="$benchdir/bin"
 echo "Benchmarking the $VISTREL_TEST_ARCH build ($measured)"
 mkdir -p "$root/docs"
 export VISTREL_SCREEN=${VISTREL_SCREEN:-1920x1080x24}
-# First the phase that needs a display without a compositor, on a display and in a
+
+moves64="$benchdir/moves64.json"
+rm -f "$moves64"
+if [ "$VISTREL_TEST_ARCH" = i686 ] && [ "${VISTREL_BENCH_64:-}" != skip ]; then
+  bench64="$build/bench-x86_64"
+  cmake -S "$root" -B "$bench64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DVISTREL_BENCH=ON >/dev/null
+  cmake --build "$bench64" -j"${JOBS:-2}" --target raw_floor
+  echo "The same on a 64-bit system: a 64-bit prefix, a 64-bit program under the mouse"
+  VISTREL_TEST_ARCH=x86_64 "$root/scripts/with_wine_display.sh" "$build" \
+    python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
+    --out "$root/docs/performance.md" --window64 "$bench64/bench/raw_floor.exe" "$@" \
+    --phases "64-bit moves" --save "$moves64"
+  [ "${VISTREL_BENCH_64:-}" = only ] && exit 0
+fi
+
+# Then the phase that needs a display without a compositor, on a display and in a
 # prefix of its own; its samples join the table of the main run.
 uncomposed="$benchdir/uncomposed.json"
 rm -f "$uncomposed"
@@ -34,4 +54,4 @@ VISTREL_COMPOSITOR=none "$root/scripts/with_wine_display.sh" "$build" \
   --out "$root/docs/performance.md" "$@" --phases uncomposed --save "$uncomposed"
 "$root/scripts/with_wine_display.sh" "$build" \
   python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
-  --out "$root/docs/performance.md" --merge "$uncomposed" "$@"
+  --out "$root/docs/performance.md" --merge "$uncomposed" --merge "$moves64" "$@"

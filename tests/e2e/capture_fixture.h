@@ -15,12 +15,13 @@ class CaptureFixture : public ::testing::Test {
   HWND targetWindow = NULL, hostWindow = NULL;
   std::string tempPath;
   std::string targetTemp;  // the target's temporary folder, when not this process's
+  std::string targetExe;   // the target program; Target.exe beside the test when empty
 
   void SetUp() override {
     tempPath = CaptureTempPath();
     DeleteFileA(tempPath.c_str());
     MoveMouseTo(GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5);
-    target = Launch(BinDir() + "Target.exe", "", "", targetTemp);
+    target = Launch(targetExe.empty() ? BinDir() + "Target.exe" : targetExe, "", "", targetTemp);
     targetWindow = WaitForWindow(TargetClass, TargetTitle, target.pid, Timeout);
     ASSERT_TRUE(targetWindow != NULL);
     host = Launch(BinDir() + "LibHost.exe");
