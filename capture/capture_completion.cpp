@@ -13,29 +13,21 @@ static void RemoveStaleTempFile(void) {
   if (GetCaptureTempPath(path)) DeleteFileA(path);
 }
 
-static BOOL IsWindowOfThisProcess(HWND window) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid == GetCurrentProcessId();
-}
-
 // From here every hook call passes on: set before anything that takes time.
 static void MarkCaptureTaken(void) { glShared.glCaptured = 1; }
 
-// The mode of this capture, read once: the application may arm another one while a
-// hooked program is still capturing. The selection and the draw objects belong to
-// the process that owns the mask, the application's; anywhere else the capture is
-// one of the target window as it stands, whatever the record says.
-static CaptureMode ModeOfThisCapture(BOOL ownMask) {
-  CaptureMode mode = glShared.glCaptureMode;
+// The selection and the draw objects belong to the process that made the mask,
+// the application's; anywhere else the capture is one of the target window as it
+// stands, whatever mode it was asked for.
+static CaptureMode ModeOfThisCapture(CaptureMode mode, BOOL ownMask) {
   if ((mode == RectCopy || mode == DrawCopy) && !ownMask) return ControlCopy;
   return mode;
 }
 
-void CompleteCapture(void) {
-  HWND mask = glShared.glhMaskWnd;
-  BOOL ownMask = mask != NULL && IsWindowOfThisProcess(mask);
-  CaptureMode mode = ModeOfThisCapture(ownMask);
+void CompleteCapture(const CaptureJob& job) {
+  HWND mask = job.maskWnd;
+  BOOL ownMask = mask != NULL && mask == glOwn.maskWnd;
+  CaptureMode mode = ModeOfThisCapture(job.mode, ownMask);
   if (mask == NULL) {
     MarkCaptureTaken();
   } else {
@@ -55,11 +47,11 @@ void CompleteCapture(void) {
       MarkCaptureTaken();
     }
   }
-  if (!SaveToFile(glShared.glhTargetWnd, mode)) {
+  if (!SaveToFile(job.target, mode)) {
     TraceLog("WM_LBUTTONDOWN:SaveToFile Failed");
     RemoveStaleTempFile();
   }
   // The drawings end with the capture that burned them in.
   if (mode == DrawCopy) FreeDrawObjList();
-  if (glShared.glhMainWnd != NULL) PostMessageA(glShared.glhMainWnd, WM_USER_COPIED, 0, 0);
+  if (job.mainWnd != NULL) PostMessageA(job.mainWnd, WM_USER_COPIED, 0, 0);
 }

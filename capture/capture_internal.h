@@ -5,6 +5,9 @@
 
 // mask_placement.cpp
 extern "C" void WINAPI MoveMaskWindow(void);
+// The window this process lays its mask over: the whole screen in RectCopy and
+// DrawCopy, otherwise the target the hook last wrote into the record.
+HWND MaskTarget(void);
 
 // mask_window.cpp
 ATOM RegisterMaskWndClass(HINSTANCE instance);
@@ -20,7 +23,15 @@ void SelectToolButton(HWND window, int x, int y);
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
 // capture_completion.cpp: the capturing right-click, in whichever process takes it.
-void CompleteCapture(void);
+// What one capture works on, read once where it began (the hook, or the mask in
+// the application) and checked there: nothing of it is read from the record again.
+struct CaptureJob {
+  HWND target;   // the window grabbed
+  HWND mainWnd;  // the application's main window, told of the capture; null: no one
+  HWND maskWnd;  // the application's mask, hidden first; null: none
+  CaptureMode mode;
+};
+void CompleteCapture(const CaptureJob& job);
 
 // screen_grab.cpp: the target's pixels; the caller owns the bitmap. The mode is the
 // capture's, read once as it began: RectCopy applies the selection, DrawCopy paints

@@ -1,5 +1,6 @@
 // The draw object list and its painting. Runs only in the application's process:
-// the objects are addresses in its heap and the pens are its GDI objects.
+// the objects are addresses in its heap and the pens are its GDI objects. The list
+// is followed from this process's own pointer, never from the record's copy.
 #include "capture/draw_objects.h"
 #include "capture/shared_state.h"
 
@@ -27,11 +28,11 @@ void FreeDrawObj(DrawObj* obj) {
 
 int AddDrawObj(DrawObj* obj) {
   if (obj == NULL) return 0;
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   if (list == NULL) {
     list = (DrawObjList*)AllocZeroed(sizeof(DrawObjList));
     if (list == NULL) return 0;
-    glShared.glDrawObjList = list;
+    SetDrawObjList(list);
   }
   list->current = obj;
   obj->selected = 1;
@@ -51,7 +52,7 @@ int AddDrawObj(DrawObj* obj) {
 }
 
 DrawObj* SelectDrawObj(int x, int y) {
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   if (list == NULL) return NULL;
   POINT point = {x, y};
   DrawObj* hit = NULL;
@@ -70,7 +71,7 @@ DrawObj* SelectDrawObj(int x, int y) {
 }
 
 int DeleteSelectedDrawObj(void) {
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   if (list == NULL) return 0;
   DrawObj* obj = list->head;
   while (obj != NULL && !obj->selected) obj = obj->next;
@@ -105,7 +106,7 @@ int DeleteSelectedDrawObj(void) {
 }
 
 int FreeDrawObjList(void) {
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   if (list == NULL) return 1;
   DrawObj* obj = list->head;
   while (obj != NULL) {
@@ -114,10 +115,10 @@ int FreeDrawObjList(void) {
     obj = next;
   }
   FreeBlock(list);
-  glShared.glDrawObjList = NULL;
-  if (glShared.glCurDrawObj != NULL) {
-    FreeBlock(glShared.glCurDrawObj);
-    glShared.glCurDrawObj = NULL;
+  SetDrawObjList(NULL);
+  if (glOwn.curDrawObj != NULL) {
+    FreeBlock(glOwn.curDrawObj);
+    SetCurDrawObj(NULL);
   }
   return 1;
 }
@@ -155,7 +156,7 @@ int PaintDrawObj(HDC dc, const DrawObj* obj) {
 }
 
 int PaintDrawObjList(HDC dc) {
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   if (dc == NULL || list == NULL) return 0;
   for (DrawObj* obj = list->head; obj != NULL; obj = obj->next) PaintDrawObj(dc, obj);
   return 1;

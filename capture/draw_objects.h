@@ -22,7 +22,7 @@ struct DrawObj {
 };
 
 // The finished annotations, oldest first. Exists only while it holds an object;
-// lives in glShared.glDrawObjList and owns every object in it.
+// lives in glOwn.drawObjList (published to the record) and owns every object in it.
 struct DrawObjList {
   int count;
   DrawObj* head;     // oldest

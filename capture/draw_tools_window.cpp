@@ -35,7 +35,7 @@ static void OnMouseMove(int x, int y) {
 static void OnPaint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  BitBlt(dc, 0, 0, PaletteBmpInfo.bmWidth, PaletteBmpInfo.bmHeight, glShared.glhPaletteDC, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, PaletteBmpInfo.bmWidth, PaletteBmpInfo.bmHeight, glOwn.paletteDC, 0, 0, SRCCOPY);
 
   HBRUSH colour = CreateSolidBrush(glShared.glCurColor);
   FillRect(dc, &CurrentColourBox, colour);

@@ -7,13 +7,13 @@
 #include "common/trace_log.h"
 
 static void ShowPalette(int command) {
-  if (glShared.glhDrawToolsWnd != NULL) ShowWindow(glShared.glhDrawToolsWnd, command);
+  if (glOwn.drawToolsWnd != NULL) ShowWindow(glOwn.drawToolsWnd, command);
 }
 
 // Repaints only what the object covered before and after the step, at once, from
 // the finished objects, then draws the live object on top with its thick pen.
 static void DragLiveObject(HWND window, HDC dc, int x, int y) {
-  DrawObj* obj = glShared.glCurDrawObj;
+  DrawObj* obj = glOwn.curDrawObj;
   RECT before = obj->rect;
   obj->rect.right = x;
   obj->rect.bottom = y;
@@ -35,36 +35,37 @@ void MoveOverDrawing(HWND window, WPARAM keys, int x, int y) {
   ShowPalette(SW_HIDE);
   HDC dc = GetDC(window);
   DrawCursorReadout(dc, x, y);
-  if (keys == MK_LBUTTON && glShared.glCurDrawObj != NULL && glShared.glCurDrawTool != 0)
+  if (keys == MK_LBUTTON && glOwn.curDrawObj != NULL && glShared.glCurDrawTool != 0)
     DragLiveObject(window, dc, x, y);
   ReleaseDC(window, dc);
 }
 
 void PressDrawing(HWND window, int x, int y) {
-  if (glShared.glCurDrawTool == 0) {
+  DrawTool tool = glShared.glCurDrawTool;
+  if (tool == 0) {
     // An empty hit unselects everything but repaints nothing.
     if (SelectDrawObj(x, y) != NULL) InvalidateRect(window, NULL, TRUE);
     return;
   }
   // Left over from a press whose release never reached the mask.
-  if (glShared.glCurDrawObj != NULL) {
+  if (glOwn.curDrawObj != NULL) {
     TraceLog("WM_LBUTTONDOWN: Create glCurDrawObj");
-    FreeDrawObj(glShared.glCurDrawObj);
-    glShared.glCurDrawObj = NULL;
+    FreeDrawObj(glOwn.curDrawObj);
+    SetCurDrawObj(NULL);
   }
   DrawObj* obj = CreateDrawObj();
   if (obj == NULL) return;
   obj->selected = 1;
-  obj->kind = glShared.glCurDrawTool;
+  obj->kind = tool;
   obj->colour = glShared.glCurColor;
   obj->rect.left = x;
   obj->rect.top = y;
-  glShared.glCurDrawObj = obj;
+  SetCurDrawObj(obj);
 }
 
 // An end point still at (0, 0) means the mouse never moved with the button held.
 void ReleaseDrawing(void) {
-  DrawObj* obj = glShared.glCurDrawObj;
+  DrawObj* obj = glOwn.curDrawObj;
   if (obj == NULL || glShared.glCurDrawTool == 0) return;
   if (obj->rect.right == 0 && obj->rect.bottom == 0) {
     TraceLog("WM_LBUTTONUP: delete glCurDrawObj");
@@ -73,7 +74,7 @@ void ReleaseDrawing(void) {
     TraceLog("WM_LBUTTONUP: AddDrawObj glCurDrawObj");
     if (!AddDrawObj(obj)) FreeDrawObj(obj);
   }
-  glShared.glCurDrawObj = NULL;
+  SetCurDrawObj(NULL);
 }
 
 void DeleteSelectedDrawing(HWND window) {
@@ -81,6 +82,6 @@ void DeleteSelectedDrawing(HWND window) {
 }
 
 void DiscardDrawingInProgress(void) {
-  FreeDrawObj(glShared.glCurDrawObj);
-  glShared.glCurDrawObj = NULL;
+  FreeDrawObj(glOwn.curDrawObj);
+  SetCurDrawObj(NULL);
 }

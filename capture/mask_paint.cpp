@@ -54,7 +54,7 @@ static void PaintSelection(HDC dc) {
 // The readout fields stay blank until the next mouse move: only moves draw them.
 static void PaintTipsAndDrawings(HDC dc) {
   BitBlt(dc, TipsHotRect.left, TipsHotRect.top, TipsBmpInfo.bmWidth, TipsBmpInfo.bmHeight,
-         glShared.glhTipsDC, 0, 0, SRCCOPY);
+         glOwn.tipsDC, 0, 0, SRCCOPY);
   TraceLog("WM_PAINT: Draw DrawObjList");
   PaintDrawObjList(dc);
 }
@@ -66,9 +66,9 @@ void PaintMask(HWND window) {
   GetClientRect(window, &client);
   PaintFrame(dc, client);
   PaintCornerMarks(dc, client);
-  if (glShared.glCaptureMode == RectCopy)
+  if (glOwn.captureMode == RectCopy)
     PaintSelection(dc);
-  else if (glShared.glCaptureMode == DrawCopy)
+  else if (glOwn.captureMode == DrawCopy)
     PaintTipsAndDrawings(dc);
   EndPaint(window, &ps);
 }

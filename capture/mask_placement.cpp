@@ -4,8 +4,15 @@
 #include "capture/shared_state.h"
 #include "common/trace_log.h"
 
+// In RectCopy and DrawCopy the target is this process's business alone: whatever
+// another program wrote into the record, the mask stays over the screen.
+HWND MaskTarget(void) {
+  if (glOwn.captureMode == RectCopy || glOwn.captureMode == DrawCopy) return GetDesktopWindow();
+  return glShared.glhTargetWnd;
+}
+
 void WINAPI MoveMaskWindow(void) {
-  HWND mask = glShared.glhMaskWnd;
+  HWND mask = glOwn.maskWnd;
   if (mask == NULL) {
     TraceLog("glhMaskWnd == NULL, Won't Move");
     return;
@@ -14,7 +21,7 @@ void WINAPI MoveMaskWindow(void) {
 
   int border = GetSystemMetrics(SM_CYBORDER);
   int caption = GetSystemMetrics(SM_CYCAPTION);
-  HWND target = glShared.glhTargetWnd;
+  HWND target = MaskTarget();
   RECT r = {0, 0, 0, 0};
   BOOL gotRect = GetWindowRect(target, &r);
   if (!gotRect) {

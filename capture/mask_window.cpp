@@ -38,32 +38,38 @@ static int PositionY(LPARAM lParam) { return (int)HIWORD(lParam); }
 
 static void OnMouseMove(HWND window, WPARAM keys, LPARAM lParam) {
   SetToolCursor();
-  if (glShared.glCaptureMode == RectCopy)
+  if (glOwn.captureMode == RectCopy)
     DragSelection(window, keys, PositionX(lParam), PositionY(lParam));
-  else if (glShared.glCaptureMode == DrawCopy)
+  else if (glOwn.captureMode == DrawCopy)
     MoveOverDrawing(window, keys, PositionX(lParam), PositionY(lParam));
 }
 
 static void OnLButtonDown(HWND window, LPARAM lParam) {
-  if (glShared.glCaptureMode == RectCopy)
+  if (glOwn.captureMode == RectCopy)
     PressSelection(PositionX(lParam), PositionY(lParam));
-  else if (glShared.glCaptureMode == DrawCopy)
+  else if (glOwn.captureMode == DrawCopy)
     PressDrawing(window, PositionX(lParam), PositionY(lParam));
 }
 
 static void OnLButtonUp(void) {
-  if (glShared.glCaptureMode == DrawCopy) ReleaseDrawing();
+  if (glOwn.captureMode == DrawCopy) ReleaseDrawing();
 }
 
+// The capture of the mode this process armed, with its own windows.
 static void OnRButtonDown(void) {
-  CompleteCapture();
-  if (glShared.glCaptureMode == DrawCopy) DiscardDrawingInProgress();
+  CaptureJob job;
+  job.target = MaskTarget();
+  job.mainWnd = glOwn.mainWnd;
+  job.maskWnd = glOwn.maskWnd;
+  job.mode = glOwn.captureMode;
+  CompleteCapture(job);
+  if (job.mode == DrawCopy) DiscardDrawingInProgress();
 }
 
 // The drawings are only shown in DrawCopy: a Delete in another mode must not remove
 // an object the user cannot see (objects left from a DrawCopy without a capture).
 static void OnKeyDown(HWND window, WPARAM key) {
-  if ((key == VK_DELETE || key == VK_BACK) && glShared.glCaptureMode == DrawCopy)
+  if ((key == VK_DELETE || key == VK_BACK) && glOwn.captureMode == DrawCopy)
     DeleteSelectedDrawing(window);
 }
 

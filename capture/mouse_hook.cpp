@@ -1,70 +1,118 @@
 // MouseHookProc: the global WH_MOUSE hook. It runs inside every program that
 // retrieves mouse input, so it touches only the shared record's window handles
 // and switches and the system's mouse record: no heap, no GDI handles, nothing
-// allocated on the mouse-move path.
+// allocated on the mouse-move path. Any program may write the record: each call
+// reads a field once, and acts on a window the record names only once that window
+// has proved to be the application's.
 #include "capture/capture_internal.h"
 #include "capture/shared_state.h"
 #include "common/trace_log.h"
 
-static LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam) {
-  return CallNextHookEx(glShared.glhHook, code, wParam, lParam);
+// The longest a hooked program waits for the application to take a new target.
+static const DWORD kAnswerBoundMs = 250;
+// How long a program that waited in vain sends without waiting. The system takes a
+// thread that has not looked at its queue for five seconds for hung and then lets
+// SMTO_ABORTIFHUNG return at once; until then this program's own memory stands in.
+static const DWORD kUnansweredMemoryMs = 6000;
+
+// This hooked program's own memory (not the record's): the tick, made odd so that
+// it is never 0, at which the application last failed to answer in time; 0 while
+// it answers. One aligned word, so threads of the program may race on it harmlessly.
+static volatile LONG glUnansweredAt;
+
+static LRESULT PassOn(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+  return CallNextHookEx(hook, code, wParam, lParam);
 }
 
 // The window a move makes the target: its top-level window in WindowCopy (the
 // last one before GetParent yields null), the window itself otherwise.
-static HWND CandidateFor(HWND window) {
-  if (glShared.glCaptureMode != WindowCopy) return window;
+static HWND CandidateFor(HWND window, CaptureMode mode) {
+  if (mode != WindowCopy) return window;
   HWND last = NULL;
   for (HWND w = window; w != NULL; w = GetParent(w)) last = w;
   return last;
 }
 
-// A hook whose application has died takes nothing. The system removes a hook with
-// the thread that set it, but Wine keeps calling it in the programs that had already
-// loaded the library: each right-click there would be swallowed and captured for no one.
-static BOOL ApplicationGone(void) {
-  HWND main = glShared.glhMainWnd;
-  return main != NULL && !IsWindow(main);
+// Whether main and mask are the application's windows: the mask a live
+// "MaskWindow" owned by main, both of one process. A record naming anything else
+// (another program's windows, windows of a run that is gone) names no application:
+// nothing is sent to it, hidden or captured for it.
+static BOOL IsApplication(HWND main, HWND mask) {
+  if (main == NULL || mask == NULL || !IsWindow(mask)) return FALSE;
+  char name[16];
+  if (GetClassNameA(mask, name, sizeof(name)) == 0 || lstrcmpA(name, "MaskWindow") != 0) return FALSE;
+  if (GetWindow(mask, GW_OWNER) != main) return FALSE;
+  DWORD maskProcess = 0, mainProcess = 0;
+  GetWindowThreadProcessId(mask, &maskProcess);
+  GetWindowThreadProcessId(main, &mainProcess);
+  return maskProcess != 0 && maskProcess == mainProcess;
 }
 
-static LRESULT OnRightButtonDown(int code, WPARAM wParam, LPARAM lParam) {
-  TraceLog("WM_RBUTTONDOWN");
-  HWND target = glShared.glhTargetWnd;
-  if (target == NULL || target == glShared.glhMainWnd || target == glShared.glhMaskWnd || ApplicationGone()) {
-    TraceLog("WM_RBUTTONDOWN:CallNextHookEx");
-    return PassOn(code, wParam, lParam);
+// Tells the application of a new target and waits for it to lay the mask over it,
+// but never longer than kAnswerBoundMs. Once it has not answered in time, sends
+// without waiting for a while (the message is handled when it answers again); a
+// thread the system knows to be hung is not sent to at all.
+static void NotifyApplication(HWND main) {
+  LONG since = glUnansweredAt;
+  if (since != 0 && GetTickCount() - (DWORD)since < kUnansweredMemoryMs) {
+    SendNotifyMessageA(main, WM_USER_NEWWINDOW, 0, 0);
+    return;
   }
-  CompleteCapture();
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutA(main, WM_USER_NEWWINDOW, 0, 0, SMTO_ABORTIFHUNG, kAnswerBoundMs, &answer)) {
+    glUnansweredAt = 0;
+  } else {
+    TraceLog("WM_MOUSEMOVE: application did not answer");
+    glUnansweredAt = (LONG)(GetTickCount() | 1);
+  }
+}
+
+static LRESULT OnRightButtonDown(HHOOK hook, CaptureMode mode, int code, WPARAM wParam, LPARAM lParam) {
+  TraceLog("WM_RBUTTONDOWN");
+  CaptureJob job;
+  job.target = glShared.glhTargetWnd;
+  job.mainWnd = glShared.glhMainWnd;
+  job.maskWnd = glShared.glhMaskWnd;
+  // The record may say anything by now; here only windows are captured.
+  job.mode = mode == WindowCopy ? WindowCopy : ControlCopy;
+  if (job.target == NULL || job.target == job.mainWnd || job.target == job.maskWnd ||
+      !IsApplication(job.mainWnd, job.maskWnd)) {
+    TraceLog("WM_RBUTTONDOWN:CallNextHookEx");
+    return PassOn(hook, code, wParam, lParam);
+  }
+  CompleteCapture(job);
   TraceLog("WM_RBUTTONDOWN:End");
   return 1;  // swallowed: the program under the cursor never sees the press
 }
 
-static LRESULT OnMouseMove(int code, WPARAM wParam, LPARAM lParam) {
+static LRESULT OnMouseMove(HHOOK hook, CaptureMode mode, int code, WPARAM wParam, LPARAM lParam) {
   MOUSEHOOKSTRUCT* mouse = (MOUSEHOOKSTRUCT*)lParam;
-  HWND candidate = CandidateFor(mouse->hwnd);
-  if (candidate == NULL) return PassOn(code, wParam, lParam);
-  if (candidate == glShared.glhMaskWnd) {
+  HWND candidate = CandidateFor(mouse->hwnd, mode);
+  if (candidate == NULL) return PassOn(hook, code, wParam, lParam);
+  HWND target = glShared.glhTargetWnd, main = glShared.glhMainWnd, mask = glShared.glhMaskWnd;
+  if (candidate == mask && IsApplication(main, mask)) {
     // The mask is never a target: the move goes on as if over the target.
-    mouse->hwnd = glShared.glhTargetWnd;
-  } else if (candidate != glShared.glhTargetWnd) {
+    mouse->hwnd = target;
+  } else if (candidate != target) {
     glShared.glhTargetWnd = candidate;
-    // Returns once the application has laid the mask over the new target.
-    if (glShared.glhMainWnd != NULL) SendMessageA(glShared.glhMainWnd, WM_USER_NEWWINDOW, 0, 0);
+    if (IsApplication(main, mask)) NotifyApplication(main);
   }
-  return PassOn(code, wParam, lParam);
+  return PassOn(hook, code, wParam, lParam);
 }
 
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
-  if (glShared.glhHook == NULL) TraceLog("glhHook == NULL");
+  HHOOK hook = glShared.glhHook;
+  if (hook == NULL) TraceLog("glhHook == NULL");
   if (glShared.glhInstance == NULL) TraceLog("glhInstance == NULL");
-  if (glShared.glCaptured == 1) return PassOn(code, wParam, lParam);
-  if (glShared.glCaptureMode == RectCopy || glShared.glCaptureMode == DrawCopy) return PassOn(code, wParam, lParam);
-  if (code < 0) return PassOn(code, wParam, lParam);
+  if (glShared.glCaptured == 1) return PassOn(hook, code, wParam, lParam);
+  CaptureMode mode = glShared.glCaptureMode;
+  if (mode == RectCopy || mode == DrawCopy) return PassOn(hook, code, wParam, lParam);
+  if (code < 0) return PassOn(hook, code, wParam, lParam);
   switch (wParam) {
     case WM_RBUTTONDOWN:
-      return OnRightButtonDown(code, wParam, lParam);
+      return OnRightButtonDown(hook, mode, code, wParam, lParam);
     case WM_MOUSEMOVE:
-      return OnMouseMove(code, wParam, lParam);
+      return OnMouseMove(hook, mode, code, wParam, lParam);
   }
-  return PassOn(code, wParam, lParam);
+  return PassOn(hook, code, wParam, lParam);
 }

@@ -10,9 +10,9 @@
 static RECT SelectionInTarget(HWND target) {
   POINT start = {glSelection.x1, glSelection.y1};
   POINT end = {glSelection.x2, glSelection.y2};
-  ClientToScreen(glShared.glhMaskWnd, &start);
+  ClientToScreen(glOwn.maskWnd, &start);
   ScreenToClient(target, &start);
-  ClientToScreen(glShared.glhMaskWnd, &end);
+  ClientToScreen(glOwn.maskWnd, &end);
   ScreenToClient(target, &end);
   return OrderedRect(start, end);
 }
@@ -24,7 +24,7 @@ static RECT SelectionInTarget(HWND target) {
 static void PaintDrawingsOnto(HDC mem, HWND target) {
   POINT client = {0, 0};
   RECT window = {0, 0, 0, 0};
-  if (glShared.glhMaskWnd != NULL) ClientToScreen(glShared.glhMaskWnd, &client);
+  if (glOwn.maskWnd != NULL) ClientToScreen(glOwn.maskWnd, &client);
   GetWindowRect(target, &window);
   POINT previous;
   SetViewportOrgEx(mem, client.x - window.left, client.y - window.top, &previous);

@@ -11,6 +11,18 @@ __attribute__((section("CaptureD"), shared, aligned(4))) SharedCaptureState glSh
     0x0000FF,     // glCurColor: red
     NULL, NULL};
 
+OwnCaptureState glOwn;
+
+void SetCurDrawObj(DrawObj* obj) {
+  glOwn.curDrawObj = obj;
+  glShared.glCurDrawObj = obj;
+}
+
+void SetDrawObjList(DrawObjList* list) {
+  glOwn.drawObjList = list;
+  glShared.glDrawObjList = list;
+}
+
 SelectionRect glSelection;
 RECT TipsHotRect;
 RECT TipsPosRect;

@@ -1,6 +1,9 @@
 // The record every process that maps Vistrel.dll shares, and the library's
 // per-process state. Code that can run inside a hooked program (mouse_hook.cpp,
 // screen_grab.cpp) reads only window handles and switches from the record.
+// Any program that maps the library can write the record at any moment: it is
+// input, never state. The application keeps what it made in OwnCaptureState and
+// only publishes copies to the record.
 #pragma once
 #include <windows.h>
 #include "common/vistrel_api.h"
@@ -44,6 +47,32 @@ static_assert(sizeof(SharedCaptureState) == 80, "twenty 32-bit fields");
 extern SharedCaptureState glShared;
 
 // Per-process state: zero at load, filled only in the application's process.
+
+// What the application's process made and works with. The record's fields of the
+// same meaning are written alongside (for whoever reads the record) but never read
+// back here. module is set by DllMain in every process; the rest only by InitHook
+// and the routines it reaches, so in a hooked program all of it but module is zero.
+struct OwnCaptureState {
+  HINSTANCE module;           // this library, as its entry point was given it
+  HWND mainWnd;               // the application's main window
+  HWND maskWnd;               // the mask this process created
+  HWND drawToolsWnd;          // its palette
+  HHOOK hook;                 // the hook this process installed
+  ATOM maskWndClass;          // class atoms this process registered
+  ATOM drawToolsWndClass;
+  HBITMAP paletteBmp;         // bitmaps and memory DCs this process made
+  HDC paletteDC;
+  HBITMAP tipsBmp;
+  HDC tipsDC;
+  CaptureMode captureMode;    // the mode this process armed last
+  DrawObj* curDrawObj;        // the object under construction
+  DrawObjList* drawObjList;   // the finished objects
+};
+extern OwnCaptureState glOwn;
+
+// The draw-object pointers, kept here and published to the record.
+void SetCurDrawObj(DrawObj* obj);
+void SetDrawObjList(DrawObjList* list);
 
 // The RectCopy selection in mask client coordinates, as dragged.
 struct SelectionRect {

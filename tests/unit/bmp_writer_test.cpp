@@ -250,10 +250,51 @@ TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
   DestroyWindow(window);
 }
 
-// A process that does not own the mask (a hooked program) completing a capture while
-// the record says DrawCopy: the draw objects are the application's, so nothing is
-// painted from them and they are not freed; the target is taken as it stands.
-TEST_F(BmpWriterTest, CaptureOutsideTheMasksProcessLeavesTheDrawObjectsAlone) {
+// The stand-in application LibHost.exe beside this test, with its mask (a real
+// MaskWindow of another process, owned by LibHost's window); ended with the test.
+struct ForeignApplication {
+  PROCESS_INFORMATION pi = {};
+  HWND main = NULL, mask = NULL;
+  ~ForeignApplication() {
+    if (pi.hProcess != NULL) {
+      TerminateProcess(pi.hProcess, 0);
+      WaitForSingleObject(pi.hProcess, 10000);
+      CloseHandle(pi.hProcess);
+      CloseHandle(pi.hThread);
+    }
+  }
+  static BOOL CALLBACK FindMask(HWND window, LPARAM param) {
+    ForeignApplication* app = (ForeignApplication*)param;
+    DWORD pid = 0;
+    char name[16] = {0};
+    GetWindowThreadProcessId(window, &pid);
+    GetClassNameA(window, name, sizeof(name));
+    if (pid == app->pi.dwProcessId && lstrcmpA(name, "MaskWindow") == 0) {
+      app->mask = window;
+      app->main = GetWindow(window, GW_OWNER);
+    }
+    return TRUE;
+  }
+  bool Start() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, path, MAX_PATH);
+    while (length > 0 && path[length - 1] != '\\') length--;
+    lstrcpyA(path + length, "LibHost.exe");
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    if (!CreateProcessA(path, NULL, NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) return false;
+    for (DWORD start = GetTickCount(); mask == NULL && GetTickCount() - start < 30000; Sleep(10))
+      EnumWindows(FindMask, (LPARAM)this);
+    return mask != NULL && main != NULL;
+  }
+};
+
+// A capture told of a mask of another process (a hooked program's view) in DrawCopy:
+// the draw objects are this process's, but the mask is not, so nothing is painted
+// from them and they are not freed; the target is taken as it stands.
+TEST_F(BmpWriterTest, CaptureForAnotherProcesssMaskLeavesTheDrawObjectsAlone) {
+  ForeignApplication foreign;
+  ASSERT_TRUE(foreign.Start());
   HWND window = ShowBandsWindow();
   ASSERT_TRUE(window != NULL);
   DrawObj* obj = CreateDrawObj();
@@ -262,16 +303,87 @@ TEST_F(BmpWriterTest, CaptureOutsideTheMasksProcessLeavesTheDrawObjectsAlone) {
   SetRect(&obj->rect, 42, 42, 70, 60);  // over the window, in screen coordinates
   obj->colour = RGB(0, 255, 0);
   ASSERT_TRUE(AddDrawObj(obj));
-  DrawObjList* list = glShared.glDrawObjList;
-  glShared.glhMaskWnd = NULL;
-  glShared.glhMainWnd = NULL;
-  glShared.glhTargetWnd = window;
-  glShared.glCaptureMode = DrawCopy;
-  CompleteCapture();
+  DrawObjList* list = glOwn.drawObjList;
+  CaptureJob job = {window, NULL, foreign.mask, DrawCopy};
+  CompleteCapture(job);
   BmpFile bmp = ReadBmpFile(path);
   EXPECT_TRUE(bmp.ok && bmp.width == 37 && bmp.Pixel(2, 10) == RGB(1, 2, 3));  // the rectangle's left edge
-  ASSERT_EQ(glShared.glDrawObjList, list);
+  ASSERT_EQ(glOwn.drawObjList, list);
   EXPECT_EQ(list->count, 1);
   FreeDrawObjList();
+  DestroyWindow(window);
+}
+
+// A mask of the test's own that records its hide: the last step before the grab.
+static HWND gRetargetTo;
+static LRESULT CALLBACK RetargetingMaskProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SHOWWINDOW && !wParam && gRetargetTo != NULL) glShared.glhTargetWnd = gRetargetTo;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The hook's capturing right-click, with the record as a hooked program finds it.
+// It acts only for an application it can prove: a MaskWindow owned by the main
+// window, both of one process. It captures the target it checked, though the record
+// names another by the time the grab runs.
+TEST_F(BmpWriterTest, HookCapturesTheTargetItCheckedForTheApplicationItProved) {
+  ForeignApplication foreign;
+  ASSERT_TRUE(foreign.Start());
+  HWND window = ShowBandsWindow();
+  ASSERT_TRUE(window != NULL);
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = RetargetingMaskProc;
+  wc.hInstance = GetModuleHandleA(NULL);
+  wc.lpszClassName = "MaskWindow";
+  RegisterClassA(&wc);
+  HWND main = CreateWindowExA(0, "STATIC", "main", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+  HWND mask = CreateWindowExA(WS_EX_TOOLWINDOW, "MaskWindow", "MaskWindow", WS_POPUP | WS_VISIBLE, 300, 300, 20, 20,
+                              main, NULL, wc.hInstance, NULL);
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 40, 50, 60, NULL, NULL, NULL, NULL);
+  ASSERT_TRUE(main && mask && other);
+  SharedCaptureState saved = glShared;
+  MOUSEHOOKSTRUCT mouse = {{45, 50}, window, HTCLIENT, 0};
+  MSG msg;
+
+  // Windows that are no application's: junk, another program's main window with this
+  // mask, this main window with another program's mask. Nothing is captured, hidden
+  // or posted.
+  const struct {
+    HWND main, mask;
+  } strangers[] = {{(HWND)&glShared, (HWND)&glShared.glhMaskWnd},
+                   {foreign.main, mask},
+                   {main, foreign.mask},
+                   {main, other}};
+  for (const auto& s : strangers) {
+    glShared.glCaptured = 0;
+    glShared.glCaptureMode = ControlCopy;
+    glShared.glhTargetWnd = window;
+    glShared.glhMainWnd = s.main;
+    glShared.glhMaskWnd = s.mask;
+    EXPECT_EQ(MouseHookProc(HC_ACTION, WM_RBUTTONDOWN, (LPARAM)&mouse), 0);
+    EXPECT_EQ(glShared.glCaptured, 0);
+    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(IsWindowVisible(mask));
+    EXPECT_FALSE(PeekMessageA(&msg, main, WM_USER_COPIED, WM_USER_COPIED, PM_REMOVE));
+  }
+
+  // This process's pair: the capture is taken of the window checked.
+  glShared.glhMainWnd = main;
+  glShared.glhMaskWnd = mask;
+  gRetargetTo = other;
+  EXPECT_EQ(MouseHookProc(HC_ACTION, WM_RBUTTONDOWN, (LPARAM)&mouse), 1);
+  gRetargetTo = NULL;
+  EXPECT_EQ(glShared.glhTargetWnd, other);  // the change came before the grab
+  EXPECT_EQ(glShared.glCaptured, 1);
+  EXPECT_FALSE(IsWindowVisible(mask));
+  BmpFile bmp = ReadBmpFile(path);
+  EXPECT_TRUE(bmp.ok && bmp.width == 37 && bmp.height == 23 && bmp.Pixel(0, 10) == RGB(1, 2, 3));
+  EXPECT_TRUE(PeekMessageA(&msg, main, WM_USER_COPIED, WM_USER_COPIED, PM_REMOVE));
+
+  glShared = saved;
+  DestroyWindow(other);
+  DestroyWindow(mask);
+  DestroyWindow(main);
+  UnregisterClassA("MaskWindow", wc.hInstance);
   DestroyWindow(window);
 }

@@ -19,22 +19,22 @@ static DrawObj* AddObj(int kind, int left, int top, int right, int bottom, COLOR
 }
 
 static int ListCount(void) {
-  return glShared.glDrawObjList ? glShared.glDrawObjList->count : -1;
+  return glOwn.drawObjList ? glOwn.drawObjList->count : -1;
 }
 
 class DrawObjListTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FreeDrawObjList();
-    ASSERT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);
-    ASSERT_EQ(glShared.glCurDrawObj, (DrawObj*)NULL);
+    ASSERT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);
+    ASSERT_EQ(glOwn.curDrawObj, (DrawObj*)NULL);
   }
   void TearDown() override {
     FreeDrawObjList();
     // FreeDrawObjList leaves the object under construction alone when there is no list.
-    if (glShared.glCurDrawObj != NULL) {
-      HeapFree(GetProcessHeap(), 0, glShared.glCurDrawObj);
-      glShared.glCurDrawObj = NULL;
+    if (glOwn.curDrawObj != NULL) {
+      HeapFree(GetProcessHeap(), 0, glOwn.curDrawObj);
+      SetCurDrawObj(NULL);
     }
   }
 };
@@ -50,14 +50,14 @@ TEST_F(DrawObjListTest, CreateGivesZeroedObject) {
   EXPECT_EQ(obj->selected, 0);
   EXPECT_EQ(obj->prev, (DrawObj*)NULL);
   EXPECT_EQ(obj->next, (DrawObj*)NULL);
-  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);  // not in any list yet
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);  // not in any list yet
   HeapFree(GetProcessHeap(), 0, obj);
 }
 
 TEST_F(DrawObjListTest, AppendToEmptyList) {
   DrawObj* obj = AddObj(DrawObjLine, 1, 2, 3, 4);
   ASSERT_NE(obj, (DrawObj*)NULL);
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   ASSERT_NE(list, (DrawObjList*)NULL);
   EXPECT_EQ(list->count, 1);
   EXPECT_EQ(list->head, obj);
@@ -70,10 +70,10 @@ TEST_F(DrawObjListTest, AppendToEmptyList) {
 
 TEST_F(DrawObjListTest, SecondAppendUnselectsFirst) {
   DrawObj* first = AddObj(DrawObjLine, 1, 2, 3, 4);
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   DrawObj* second = AddObj(DrawObjRectangle, 5, 6, 7, 8);
   ASSERT_NE(second, (DrawObj*)NULL);
-  EXPECT_EQ(glShared.glDrawObjList, list);  // one header for the list's lifetime
+  EXPECT_EQ(glOwn.drawObjList, list);  // one header for the list's lifetime
   EXPECT_EQ(list->count, 2);
   EXPECT_EQ(list->head, first);
   EXPECT_EQ(list->tail, second);
@@ -88,11 +88,11 @@ TEST_F(DrawObjListTest, SecondAppendUnselectsFirst) {
 
 TEST_F(DrawObjListTest, AddNullFails) {
   EXPECT_EQ(AddDrawObj(NULL), 0);
-  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);  // no header for nothing
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);  // no header for nothing
   DrawObj* obj = AddObj(DrawObjLine, 1, 2, 3, 4);
   EXPECT_EQ(AddDrawObj(NULL), 0);
   EXPECT_EQ(ListCount(), 1);
-  EXPECT_EQ(glShared.glDrawObjList->tail, obj);
+  EXPECT_EQ(glOwn.drawObjList->tail, obj);
   EXPECT_EQ(obj->selected, 1);
 }
 
@@ -118,13 +118,13 @@ TEST_F(DrawObjDeleteTest, NoListOrNothingSelected) {
   EXPECT_EQ(ListCount(), 3);
   FreeDrawObjList();
   EXPECT_EQ(DeleteSelectedDrawObj(), 0);
-  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);
 }
 
 TEST_F(DrawObjDeleteTest, DeletingNewestSelectsPrevious) {
   ASSERT_EQ(c->selected, 1);
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   EXPECT_EQ(list->count, 2);
   EXPECT_EQ(list->tail, b);
   EXPECT_EQ(list->current, b);
@@ -137,7 +137,7 @@ TEST_F(DrawObjDeleteTest, DeletingNewestSelectsPrevious) {
 TEST_F(DrawObjDeleteTest, DeletingOldestSelectsNewOldest) {
   ASSERT_EQ(SelectDrawObj(5, 5), a);
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   EXPECT_EQ(list->count, 2);
   EXPECT_EQ(list->head, b);
   EXPECT_EQ(list->current, b);
@@ -150,7 +150,7 @@ TEST_F(DrawObjDeleteTest, DeletingOldestSelectsNewOldest) {
 TEST_F(DrawObjDeleteTest, DeletingMiddleSelectsNext) {
   ASSERT_EQ(SelectDrawObj(25, 5), b);
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   EXPECT_EQ(list->count, 2);
   EXPECT_EQ(list->head, a);
   EXPECT_EQ(list->tail, c);
@@ -164,7 +164,7 @@ TEST_F(DrawObjDeleteTest, DeletingMiddleSelectsNext) {
 TEST_F(DrawObjDeleteTest, TwoSelectedDeletesTheOlder) {
   a->selected = 1;  // c is selected too, as the newest
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);
-  DrawObjList* list = glShared.glDrawObjList;
+  DrawObjList* list = glOwn.drawObjList;
   EXPECT_EQ(list->count, 2);
   EXPECT_EQ(list->head, b);
   EXPECT_EQ(list->tail, c);
@@ -177,24 +177,54 @@ TEST_F(DrawObjDeleteTest, TwoSelectedDeletesTheOlder) {
 }
 
 TEST_F(DrawObjDeleteTest, RepeatedDeletesEmptyTheList) {
-  glShared.glCurDrawObj = CreateDrawObj();
-  ASSERT_NE(glShared.glCurDrawObj, (DrawObj*)NULL);
+  SetCurDrawObj(CreateDrawObj());
+  ASSERT_NE(glOwn.curDrawObj, (DrawObj*)NULL);
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);  // c
   EXPECT_EQ(ListCount(), 2);
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);  // b
   EXPECT_EQ(ListCount(), 1);
-  EXPECT_EQ(glShared.glDrawObjList->head, a);
-  EXPECT_EQ(glShared.glDrawObjList->tail, a);
-  EXPECT_EQ(glShared.glDrawObjList->current, a);
+  EXPECT_EQ(glOwn.drawObjList->head, a);
+  EXPECT_EQ(glOwn.drawObjList->tail, a);
+  EXPECT_EQ(glOwn.drawObjList->current, a);
   EXPECT_EQ(a->selected, 1);
   EXPECT_EQ(DeleteSelectedDrawObj(), 1);  // a: the header goes with it
-  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);
-  EXPECT_EQ(glShared.glCurDrawObj, (DrawObj*)NULL);
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);
+  EXPECT_EQ(glOwn.curDrawObj, (DrawObj*)NULL);
   EXPECT_EQ(DeleteSelectedDrawObj(), 0);
   // A fresh append starts a new list.
   DrawObj* d = AddObj(DrawObjEllipse, 1, 1, 5, 5);
   EXPECT_EQ(ListCount(), 1);
-  EXPECT_EQ(glShared.glDrawObjList->head, d);
+  EXPECT_EQ(glOwn.drawObjList->head, d);
+}
+
+// Another program may write the record's copies of the list and the object under
+// construction at any moment: a pointer into the record itself, an object linked to
+// itself. The list is followed from this process's own pointers only, and the
+// record's copies follow them again at the next change.
+TEST_F(DrawObjDeleteTest, ListIgnoresWhatTheRecordSays) {
+  DrawObj loop;
+  ZeroMemory(&loop, sizeof(loop));
+  loop.prev = loop.next = &loop;
+  loop.selected = 1;
+  SharedCaptureState before = glShared;
+  glShared.glDrawObjList = (DrawObjList*)&glShared.glhTargetWnd;
+  glShared.glCurDrawObj = &loop;
+  DrawObjList* list = glOwn.drawObjList;
+  ASSERT_NE(list, (DrawObjList*)NULL);
+  DrawObj* d = AddObj(DrawObjEllipse, 1, 1, 5, 5);
+  EXPECT_EQ(list->count, 4);
+  EXPECT_EQ(list->tail, d);
+  EXPECT_EQ(glShared.glhTargetWnd, before.glhTargetWnd);
+  EXPECT_EQ(SelectDrawObj(2, 2), d);
+  EXPECT_EQ(DeleteSelectedDrawObj(), 1);
+  EXPECT_EQ(list->count, 3);
+  EXPECT_EQ(loop.next, &loop);
+  glShared.glDrawObjList = (DrawObjList*)&glShared.glhTargetWnd;
+  EXPECT_EQ(FreeDrawObjList(), 1);
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);
+  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);
+  EXPECT_EQ(glShared.glhTargetWnd, before.glhTargetWnd);
+  EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, NULL));
 }
 
 // ---- selection
@@ -235,7 +265,7 @@ TEST_F(DrawObjSelectTest, OverlappingNewestWins) {
   EXPECT_EQ(SelectDrawObj(5, 5), older);
   EXPECT_EQ(older->selected, 1);
   EXPECT_EQ(middle->selected + newest->selected, 0);
-  EXPECT_EQ(glShared.glDrawObjList->current, newest);  // selection leaves current alone
+  EXPECT_EQ(glOwn.drawObjList->current, newest);  // selection leaves current alone
 }
 
 TEST_F(DrawObjSelectTest, ReversedObjectsAndStraightLinesNeverHit) {
@@ -273,21 +303,21 @@ TEST_F(DrawObjFreeTest, FreeWithNoListLeavesObjectUnderConstruction) {
   DrawObj* drawing = CreateDrawObj();
   ASSERT_NE(drawing, (DrawObj*)NULL);
   drawing->kind = DrawObjRectangle;
-  glShared.glCurDrawObj = drawing;
+  SetCurDrawObj(drawing);
   EXPECT_EQ(FreeDrawObjList(), 1);
-  EXPECT_EQ(glShared.glCurDrawObj, drawing);
+  EXPECT_EQ(glOwn.curDrawObj, drawing);
   EXPECT_EQ(drawing->kind, DrawObjRectangle);
-  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);
 }
 
 TEST_F(DrawObjFreeTest, FreeWithListFreesObjectUnderConstruction) {
   AddObj(DrawObjLine, 0, 0, 5, 5);
   AddObj(DrawObjLine, 0, 0, 6, 6);
-  glShared.glCurDrawObj = CreateDrawObj();
-  ASSERT_NE(glShared.glCurDrawObj, (DrawObj*)NULL);
+  SetCurDrawObj(CreateDrawObj());
+  ASSERT_NE(glOwn.curDrawObj, (DrawObj*)NULL);
   EXPECT_EQ(FreeDrawObjList(), 1);
-  EXPECT_EQ(glShared.glDrawObjList, (DrawObjList*)NULL);
-  EXPECT_EQ(glShared.glCurDrawObj, (DrawObj*)NULL);
+  EXPECT_EQ(glOwn.drawObjList, (DrawObjList*)NULL);
+  EXPECT_EQ(glOwn.curDrawObj, (DrawObj*)NULL);
   EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, NULL));
   EXPECT_EQ(FreeDrawObjList(), 1);  // and again with nothing left
 }
