@@ -10,10 +10,12 @@
 
 // The longest a hooked program waits for the application to take a new target.
 static const DWORD kAnswerBoundMs = 250;
-// How long a program that waited in vain sends without waiting. The system takes a
-// thread that has not looked at its queue for five seconds for hung and then lets
-// SMTO_ABORTIFHUNG return at once; until then this program's own memory stands in.
-static const DWORD kUnansweredMemoryMs = 6000;
+// How long a program that waited in vain sends without waiting. The system may take
+// a thread that has not looked at its queue for five seconds for hung, and then lets
+// SMTO_ABORTIFHUNG return at once; Wine never does for a suspended thread that was
+// waiting for messages. Without the wait the mask still follows (the application
+// handles the message when it runs), only after the move that brought it.
+static const DWORD kUnansweredMemoryMs = 30000;
 
 // This hooked program's own memory (not the record's): the tick, made odd so that
 // it is never 0, at which the application last failed to answer in time; 0 while
