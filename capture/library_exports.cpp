@@ -50,6 +50,16 @@ static ATOM RegisteredClassAtom(ATOM (*registerClass)(HINSTANCE), const char* na
   return atom;
 }
 
+// Registers the class unless this process has it already; the atom is kept and published.
+static void RegisterOwnClass(ATOM* atom, DWORD* published, ATOM (*registerClass)(HINSTANCE), const char* name,
+                             const char* step, const char* failed) {
+  if (*atom != 0) return;
+  TraceLog(step);
+  *atom = RegisteredClassAtom(registerClass, name);
+  *published = *atom;
+  if (*atom == 0) TraceLog(failed);
+}
+
 // Loads a bitmap resource into a memory DC compatible with the mask.
 static void LoadBitmapIntoDC(int id, HBITMAP* bitmap, HDC* dc, BITMAP* info) {
   *bitmap = LoadBitmapA(glOwn.module, MAKEINTRESOURCEA(id));
@@ -63,12 +73,8 @@ static void LoadBitmapIntoDC(int id, HBITMAP* bitmap, HDC* dc, BITMAP* info) {
 // Creates the windows, classes and bitmaps, each kept in glOwn and published.
 static void CreateMaskAndPalette(void) {
   TraceLog("glhMaskWnd == NULL, Create MaskWnd");
-  if (glOwn.maskWndClass == 0) {
-    TraceLog("RegisterMaskWndClass");
-    glOwn.maskWndClass = RegisteredClassAtom(RegisterMaskWndClass, "MaskWindow");
-    glShared.glMaskWndClass = glOwn.maskWndClass;
-    if (glOwn.maskWndClass == 0) TraceLog("RegisterMaskWndClass Failed");
-  }
+  RegisterOwnClass(&glOwn.maskWndClass, &glShared.glMaskWndClass, RegisterMaskWndClass, "MaskWindow",
+                   "RegisterMaskWndClass", "RegisterMaskWndClass Failed");
   TraceLog("CreateWindow (MaskWindow) ");
   glOwn.maskWnd = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOPMOST,
                                   (LPCSTR)(ULONG_PTR)glOwn.maskWndClass, "MaskWindow", WS_BORDER,
@@ -78,12 +84,8 @@ static void CreateMaskAndPalette(void) {
   if (!SetLayeredWindowAttributes(glOwn.maskWnd, 0, kMaskAlpha, LWA_ALPHA))
     TraceLog("SetLayeredWindowAttributes (MaskWindow) Failed");
 
-  if (glOwn.drawToolsWndClass == 0) {
-    TraceLog("RegisterDrawToolsWndClass");
-    glOwn.drawToolsWndClass = RegisteredClassAtom(RegisterDrawToolsWndClass, "DrawToolsWindow");
-    glShared.glDrawToolsWndClass = glOwn.drawToolsWndClass;
-    if (glOwn.drawToolsWndClass == 0) TraceLog("RegisterDrawToolsWndClass Failed");
-  }
+  RegisterOwnClass(&glOwn.drawToolsWndClass, &glShared.glDrawToolsWndClass, RegisterDrawToolsWndClass,
+                   "DrawToolsWindow", "RegisterDrawToolsWndClass", "RegisterDrawToolsWndClass Failed");
   LoadBitmapIntoDC(IDB_PALETTE, &glOwn.paletteBmp, &glOwn.paletteDC, &PaletteBmpInfo);
   LoadBitmapIntoDC(IDB_TIPS, &glOwn.tipsBmp, &glOwn.tipsDC, &TipsBmpInfo);
   glShared.glhPaletteBmp = glOwn.paletteBmp;

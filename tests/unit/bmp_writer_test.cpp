@@ -192,16 +192,20 @@ static std::string ReadAll(const char* path) {
   return bmp.ok ? bmp.bytes : std::string();
 }
 
-// Shows the bands window at (40, 40), topmost.
-static HWND ShowBandsWindow(void) {
+static void RegisterTestClass(const char* name, WNDPROC procedure) {
   WNDCLASSA wc;
   ZeroMemory(&wc, sizeof(wc));
-  wc.lpfnWndProc = BandsWndProc;
+  wc.lpfnWndProc = procedure;
   wc.hInstance = GetModuleHandleA(NULL);
-  wc.lpszClassName = "VistrelTestBands";
+  wc.lpszClassName = name;
   RegisterClassA(&wc);
-  HWND window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 40, 40, 37, 23,
-                                NULL, NULL, wc.hInstance, NULL);
+}
+
+// Shows the bands window at (40, 40), topmost.
+static HWND ShowBandsWindow(void) {
+  RegisterTestClass("VistrelTestBands", BandsWndProc);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, "VistrelTestBands", "", WS_POPUP | WS_VISIBLE, 40, 40, 37, 23,
+                                NULL, NULL, GetModuleHandleA(NULL), NULL);
   if (window != NULL) UpdateWindow(window);
   return window;
 }
@@ -330,15 +334,10 @@ TEST_F(BmpWriterTest, HookCapturesTheTargetItCheckedForTheApplicationItProved) {
   ASSERT_TRUE(foreign.Start());
   HWND window = ShowBandsWindow();
   ASSERT_TRUE(window != NULL);
-  WNDCLASSA wc;
-  ZeroMemory(&wc, sizeof(wc));
-  wc.lpfnWndProc = RetargetingMaskProc;
-  wc.hInstance = GetModuleHandleA(NULL);
-  wc.lpszClassName = "MaskWindow";
-  RegisterClassA(&wc);
+  RegisterTestClass("MaskWindow", RetargetingMaskProc);
   HWND main = CreateWindowExA(0, "STATIC", "main", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
   HWND mask = CreateWindowExA(WS_EX_TOOLWINDOW, "MaskWindow", "MaskWindow", WS_POPUP | WS_VISIBLE, 300, 300, 20, 20,
-                              main, NULL, wc.hInstance, NULL);
+                              main, NULL, GetModuleHandleA(NULL), NULL);
   HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 40, 50, 60, NULL, NULL, NULL, NULL);
   ASSERT_TRUE(main && mask && other);
   SharedCaptureState saved = glShared;
@@ -384,6 +383,6 @@ TEST_F(BmpWriterTest, HookCapturesTheTargetItCheckedForTheApplicationItProved) {
   DestroyWindow(other);
   DestroyWindow(mask);
   DestroyWindow(main);
-  UnregisterClassA("MaskWindow", wc.hInstance);
+  UnregisterClassA("MaskWindow", GetModuleHandleA(NULL));
   DestroyWindow(window);
 }
