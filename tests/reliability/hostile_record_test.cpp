@@ -251,6 +251,7 @@ TEST_F(SuspendedApplicationTest, HookedProgramKeepsRunningAndTheNextCaptureWorks
                   "the target keeps taking its queue (a posted message is taken within 5 s after each new target); "
                   "after the resume the mask follows the last target and the next capture is the control",
                   std::to_string(answered) + " of " + std::to_string(changes) + " new targets left the target "
-                      "answering, the longest after " + std::to_string(longest) + " ms; next capture " +
-                      (follows ? "mask followed, " : "mask did not follow, ") + "next capture " + (next ? "whole" : "failed")));
+                      "answering, the longest after " + std::to_string(longest) + " ms; after the resume the " +
+                      (follows ? "mask followed, " : "mask did not follow, ") + "next capture " +
+                      (next ? "whole" : "failed")));
 }
