@@ -94,9 +94,10 @@ static const DWORD kScreenSettleMs = 400;
 // under the mask. Threads beyond the table are asked once on their own.
 static const int kRoundThreads = 32;
 static const int kRoundWindows = 128;
+static const int kOwnWindows = 16;
 
-// The windows of other threads below the mask, the threads that own them, and
-// which of those threads answered the last round trip.
+// The windows of this thread below the mask; those of other threads, the threads
+// that own them, and which of those threads answered the last round trip.
 struct SettleRound {
   RECT covered;
   DWORD deadline;
@@ -107,6 +108,8 @@ struct SettleRound {
   HWND windows[kRoundWindows];
   int windowThread[kRoundWindows];
   int windowCount;
+  HWND own[kOwnWindows];
+  int ownCount;
 };
 
 static DWORD TimeLeft(DWORD deadline) {
@@ -151,14 +154,14 @@ static BOOL CALLBACK AddChildUnderMask(HWND child, LPARAM param) {
   return TRUE;
 }
 
-// A window of this thread draws what the mask covered here and now; one of another
-// thread is awaited, with its child windows, whichever thread owns them.
+// A window of this thread is drawn here; one of another thread is awaited, with its
+// child windows, whichever thread owns them.
 static BOOL CALLBACK AddWindowUnderMask(HWND window, LPARAM param) {
   SettleRound* round = (SettleRound*)param;
   if (!IsUnderMask(window, &round->covered)) return TRUE;
   DWORD thread = GetWindowThreadProcessId(window, NULL);
   if (thread == GetCurrentThreadId()) {
-    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (round->ownCount < kOwnWindows) round->own[round->ownCount++] = window;
     return TRUE;
   }
   AddForeignWindow(round, window, thread);
@@ -175,10 +178,10 @@ static void CALLBACK CountAnswer(HWND, UINT, ULONG_PTR data, LRESULT) {
   if ((data >> 5) == (gRoundNumber & 0x07FFFFFF)) gAnswered |= 1u << (data & 31);
 }
 
-// Sends every answering thread a message at once and waits for their answers: each
-// thread that answers has taken in what it was sent before. One that does not
-// answer in time drops out; the others are not held up by it. 1 when all answered.
-static BOOL RoundTrip(SettleRound* round) {
+// Sends every answering thread a message at once; each that answers has taken in
+// what it was sent before. The answers come in as this thread takes in the messages
+// sent to it (AwaitAnswers).
+static DWORD AskThreads(SettleRound* round) {
   gRoundNumber++;
   gAnswered = 0;
   DWORD asked = 0;
@@ -186,7 +189,12 @@ static BOOL RoundTrip(SettleRound* round) {
     if ((round->answering & (1u << i)) &&
         SendMessageCallbackA(round->asked[i], WM_NULL, 0, 0, CountAnswer, ((gRoundNumber & 0x07FFFFFF) << 5) | i))
       asked |= 1u << i;
-  // The answers come in as this thread takes in the messages sent to it.
+  return asked;
+}
+
+// A thread that does not answer in time drops out; the others are not held up by
+// it. 1 when all answered.
+static BOOL AwaitAnswers(SettleRound* round, DWORD asked) {
   MSG msg;
   while ((gAnswered & asked) != asked && TimeLeft(round->deadline) > 0) {
     DWORD left = TimeLeft(round->deadline);
@@ -214,19 +222,24 @@ static BOOL LetScreenRedraw(const RECT* covered, DWORD deadline) {
   SettleRound round;
   round.covered = *covered;
   round.deadline = deadline;
-  round.threadCount = round.windowCount = 0;
+  round.threadCount = round.windowCount = round.ownCount = 0;
   EnumWindows(AddWindowUnderMask, (LPARAM)&round);
   HWND desktop = GetDesktopWindow();
   DWORD desktopThread = GetWindowThreadProcessId(desktop, NULL);
   if (desktopThread != GetCurrentThreadId()) AddForeignWindow(&round, desktop, desktopThread);
-  // What this thread drew reaches the display when it next waits for messages.
-  MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);
   round.answering = round.threadCount == kRoundThreads ? 0xFFFFFFFFu : (1u << round.threadCount) - 1;
-  BOOL inTime = RoundTrip(&round);
+  DWORD asked = AskThreads(&round);
+  // This thread draws while the others answer. What it drew reaches the display
+  // when it next waits for messages.
+  for (int i = 0; i < round.ownCount; i++)
+    RedrawWindow(round.own[i], NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);
+  BOOL inTime = AwaitAnswers(&round, asked);
   while (AnyWindowToDraw(&round) && TimeLeft(deadline) > 0)
     MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
   inTime = !AnyWindowToDraw(&round) && inTime;
-  return RoundTrip(&round) && inTime;
+  asked = AskThreads(&round);
+  return AwaitAnswers(&round, asked) && inTime;
 }
 
 BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
