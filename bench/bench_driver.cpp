@@ -5,6 +5,7 @@
 //   bench_driver.exe BIN_DIR BENCH_DIR WORK_DIR OUTPUT_DIR   (folders end in a backslash)
 // Commands:
 //   floors                      start the backdrop and the 800 x 600 window
+//   backdrop on|off             shows or hides the backdrop
 //   floor screen|window         ms grab convert write
 //   floor_window EXE            EXE (a raw_floor.exe build) as the 800 x 600 window
 //   profile BMP|JPG             the application's output format and folder
@@ -43,6 +44,7 @@ static int Run(BenchSetup& s, const char* verb, const char* arg, const char* arg
   *count = 0;
   if (strcmp(verb, "floors") == 0) return StartFloors(s);
   if (strcmp(verb, "floor_window") == 0) return StartFloorWindow(s, arg);
+  if (strcmp(verb, "backdrop") == 0) return ShowBackdrop(s, strcmp(arg, "on") == 0);
   if (strcmp(verb, "floor") == 0) {
     *count = 4;
     return RunFloor(s, strcmp(arg, "screen") == 0, &f[0], &f[1]);

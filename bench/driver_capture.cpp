@@ -49,6 +49,17 @@ int StartFloorWindow(BenchSetup& s, const std::string& exe) {
   return up ? 1 : Fail("the 800 x 600 window did not show");
 }
 
+int ShowBackdrop(const BenchSetup& s, int on) {
+  ShowWindow(s.backdropWindow, on ? SW_SHOWNOACTIVATE : SW_HIDE);
+  bool done = WaitFor([&] {
+    return on ? IsWindowVisible(s.backdropWindow) && !GetUpdateRect(s.backdropWindow, NULL, FALSE)
+              : !IsWindowVisible(s.backdropWindow);
+  }, kDeadline);
+  // One round trip more: the backdrop's program is back at its queue, its picture drawn.
+  SendWithin(s.backdropWindow, WM_NULL, 0, 0, kDeadline);
+  return done ? 1 : Fail("the backdrop did not change");
+}
+
 // Moves the cursor to p and waits until it is there.
 static bool PlaceCursor(POINT p) {
   MoveMouseTo(p.x, p.y);

@@ -24,6 +24,9 @@ int StartFloors(BenchSetup& s);
 // Starts exe, a build of raw_floor.exe (the 64-bit one, say), as the 800 x 600
 // window in place of the one running.
 int StartFloorWindow(BenchSetup& s, const std::string& exe);
+// Shows (on) or hides (off) the backdrop: hidden, the screen is the desktop with the
+// windows on it.
+int ShowBackdrop(const BenchSetup& s, int on);
 // Right-click on the backdrop (screen) or the window, to the floor's file complete;
 // steps[3] receives the floor's own grab, conversion and write times.
 int RunFloor(BenchSetup& s, int screen, double* ms, double steps[3]);
