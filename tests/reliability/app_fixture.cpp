@@ -217,6 +217,7 @@ bool AppFixture::Command(UINT id) {
   DWORD_PTR result = 0;
   if (SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_ABORTIFHUNG, AnswerTime, &result)) return true;
   tally.hangs++;
+  ADD_FAILURE() << "the application did not answer command " << id;
   return false;
 }
 
@@ -225,6 +226,7 @@ bool AppFixture::Answers(HWND window) {
   if (IsWindow(window) && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, AnswerTime, &result))
     return true;
   tally.hangs++;
+  ADD_FAILURE() << "window " << window << (IsWindow(window) ? " did not answer" : " is gone");
   return false;
 }
 
@@ -232,6 +234,7 @@ LRESULT AppFixture::TargetSaw(const Target& t, UINT message) {
   DWORD_PTR count = (DWORD_PTR)-1;
   if (!SendMessageTimeoutA(t.window, WM_APP_COUNT, message, 0, SMTO_ABORTIFHUNG, AnswerTime, &count)) {
     tally.hangs++;
+    ADD_FAILURE() << "the target did not answer";
     return -1;
   }
   return (LRESULT)count;
@@ -240,6 +243,7 @@ LRESULT AppFixture::TargetSaw(const Target& t, UINT message) {
 bool AppFixture::Alive(const Process& process) {
   if (process.handle != NULL && WaitForSingleObject(process.handle, 0) == WAIT_TIMEOUT) return true;
   tally.crashes++;
+  ADD_FAILURE() << "process " << process.pid << " has ended";
   return false;
 }
 
@@ -277,10 +281,14 @@ bool AppFixture::MaskOver(RECT visible) {
 
 bool AppFixture::MoveOnto(POINT p, RECT visible) {
   int nudge = 0;
-  return WaitUntil([&] {
-    MoveMouseTo(p.x + (nudge++ % 3), p.y);
-    return MaskOver(visible);
-  }, Timeout);
+  if (WaitUntil([&] {
+        MoveMouseTo(p.x + (nudge++ % 3), p.y);
+        return MaskOver(visible);
+      }, Timeout))
+    return true;
+  ADD_FAILURE() << "the mask did not come over (" << visible.left << ", " << visible.top << ", " << visible.right
+                << ", " << visible.bottom << ")";
+  return false;
 }
 
 bool AppFixture::MaskCoversScreen() {
@@ -319,27 +327,40 @@ bool AppFixture::TakeOneOutput(BmpFile* bmp, std::string* name) {
   }
   if (name) *name = fresh[0];
   *bmp = ReadBmpFile((outDir + "\\" + fresh[0]).c_str());
-  return bmp->ok;
+  if (bmp->ok) return true;
+  tally.badFiles++;
+  ADD_FAILURE() << fresh[0] << " is not a BMP file";
+  return false;
 }
 
 bool AppFixture::OutputStageDone() {
   ShowWindow(main, SW_HIDE);
-  if (IsWindowVisible(main)) return false;
+  if (IsWindowVisible(main)) {
+    ADD_FAILURE() << "the main window did not hide";
+    return false;
+  }
   PostMessageA(main, WM_USER_TRAYNOTIFY, 0, WM_LBUTTONUP);
   if (WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout)) return true;
   tally.hangs++;
+  ADD_FAILURE() << "the application did not come to the tray click behind the capture";
   return false;
 }
 
 bool AppFixture::CaptureTaken(HWND takerWindow) {
-  if (!WaitUntil([&] { return rec->glCaptured == 1; }, Timeout)) return false;
+  if (!WaitUntil([&] { return rec->glCaptured == 1; }, Timeout)) {
+    ADD_FAILURE() << "no capture was taken";
+    return false;
+  }
   // The taker answers once its hook call (or mask procedure) has returned.
   return Answers(takerWindow) && Answers(main);
 }
 
 bool AppFixture::Arm(UINT command, CaptureMode mode) {
   if (!Command(command)) return false;
-  return rec->glCaptureMode == mode && rec->glCaptured == 0 && rec->glhHook != NULL;
+  if (rec->glCaptureMode == mode && rec->glCaptured == 0 && rec->glhHook != NULL) return true;
+  ADD_FAILURE() << "command " << command << " did not arm mode " << mode << ": mode " << rec->glCaptureMode
+                << ", taken " << rec->glCaptured << ", hook " << rec->glhHook;
+  return false;
 }
 
 bool AppFixture::IsControlPicture(const BmpFile& bmp, int k) {
@@ -362,10 +383,7 @@ bool AppFixture::IsWindowPicture(const BmpFile& bmp, const Target& t) {
 bool AppFixture::CaptureControl(const Target& t, int k) {
   if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return false;
   POINT at = SwatchCentre(t, k);
-  if (!MoveOnto(at, SwatchScreenRect(t, k))) {
-    ADD_FAILURE() << "the mask did not come over control " << k;
-    return false;
-  }
+  if (!MoveOnto(at, SwatchScreenRect(t, k))) return false;
   RightClickAt(at);
   BmpFile bmp;
   if (!TakeOneOutput(&bmp)) return false;
@@ -378,10 +396,7 @@ bool AppFixture::CaptureControl(const Target& t, int k) {
 bool AppFixture::CaptureWindow(const Target& t) {
   if (!Arm(IDM_WINDOWCOPY, WindowCopy)) return false;
   POINT at = ClientPoint(t, 300, 250);
-  if (!MoveOnto(at, WindowRect(t.window))) {
-    ADD_FAILURE() << "the mask did not come over the window";
-    return false;
-  }
+  if (!MoveOnto(at, WindowRect(t.window))) return false;
   RightClickAt(at);
   BmpFile bmp;
   if (!TakeOneOutput(&bmp)) return false;

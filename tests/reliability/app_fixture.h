@@ -40,6 +40,8 @@ struct Target {
   HWND window = NULL;
 };
 
+// A helper that answers false (or -1) has already recorded why as a failure of the
+// test, and counted it in the tally where it is a crash, a hang or a bad file.
 class AppFixture : public ::testing::Test {
  protected:
   static const char* const ProfileKeys[5];

@@ -61,8 +61,11 @@ class HookInputTest : public BadInputTest {
   }
   LRESULT Ask(UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = (DWORD_PTR)-1;
-    if (!SendMessageTimeoutA(peekWindow, message, wParam, lParam, SMTO_ABORTIFHUNG, AnswerTime, &result)) tally.hangs++;
-    return (LRESULT)result;
+    if (SendMessageTimeoutA(peekWindow, message, wParam, lParam, SMTO_ABORTIFHUNG, AnswerTime, &result))
+      return (LRESULT)result;
+    tally.hangs++;
+    ADD_FAILURE() << "PeekTarget did not answer message " << message;
+    return -1;
   }
   // The counts as one copy taken between two of the program's messages.
   PeekCounts Counts() {
@@ -358,6 +361,7 @@ class ProfileTest : public BadInputTest {
     for (const std::string& f : fresh) seenOutput.insert(f);
     if (name.size() < 4 || name.compare(name.size() - 4, 4, extension) != 0) {
       tally.badFiles++;
+      ADD_FAILURE() << "no whole " << extension << " file in " << folder;
       return "";
     }
     DeleteFileA((outDir + "\\" + name).c_str());
@@ -376,6 +380,7 @@ class ProfileTest : public BadInputTest {
     for (size_t i = 0; i < folders.size(); i++)
       if (FilesIn(folders[i]) != before[i]) {
         tally.badFiles++;
+        ADD_FAILURE() << "a file came in " << folders[i];
         return false;
       }
     return true;
@@ -384,11 +389,13 @@ class ProfileTest : public BadInputTest {
   HWND OpenSettings() {
     PostMessageA(main, WM_COMMAND, IDM_SETTINGS, 0);
     HWND dialog = NULL;
-    WaitUntil([&] {
-      dialog = FindProcessWindow("#32770", NULL, app.pid);
-      return dialog != NULL && IsWindowVisible(dialog) && GetDlgItem(dialog, IDC_SAVEPATH) != NULL;
-    }, Timeout);
-    return dialog;
+    if (WaitUntil([&] {
+          dialog = FindProcessWindow("#32770", NULL, app.pid);
+          return dialog != NULL && IsWindowVisible(dialog) && GetDlgItem(dialog, IDC_SAVEPATH) != NULL;
+        }, Timeout))
+      return dialog;
+    ADD_FAILURE() << "the settings dialog did not open";
+    return NULL;
   }
   bool Checked(HWND dialog, int id) {
     DWORD_PTR state = 0;
@@ -411,7 +418,10 @@ class ProfileTest : public BadInputTest {
     view.clipboard = Checked(dialog, IDC_CLIPBOARD);
     view.autoMinimize = Checked(dialog, IDC_AUTOMINIMIZE);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    if (!WaitUntil([&] { return !IsWindow(dialog); }, Timeout)) tally.hangs++;
+    if (!WaitUntil([&] { return !IsWindow(dialog); }, Timeout)) {
+      tally.hangs++;
+      ADD_FAILURE() << "the settings dialog did not close";
+    }
     return view;
   }
   // Types folder into the dialog and saves; returns the stored SavePath.
@@ -422,7 +432,10 @@ class ProfileTest : public BadInputTest {
     SendMessageTimeoutA(GetDlgItem(dialog, IDC_SAVEPATH), WM_SETTEXT, 0, (LPARAM)folder.c_str(), SMTO_ABORTIFHUNG,
                         AnswerTime, &unused);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    if (!WaitUntil([&] { return !IsWindow(dialog); }, Timeout)) tally.hangs++;
+    if (!WaitUntil([&] { return !IsWindow(dialog); }, Timeout)) {
+      tally.hangs++;
+      ADD_FAILURE() << "the settings dialog did not close";
+    }
     return Profile("SavePath");
   }
   void RecordCase(const std::string& tried, const std::string& checked, const std::string& seen, bool ok) {
@@ -585,11 +598,9 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
 // ---------------------------------------------------------------------------
 // A temporary folder, or an output folder, too long for the 100-byte buffers: the
 // capture is skipped (nothing written, not even under a cut name), a trace line says
-// so (a traced build of both deliverables), and the program goes on. Two programs
-// that trace at the same moment can lose a line (each opens the log with others
-// allowed to write but not to read): the application's lines are looked for after
-// RectCopy captures, which its own thread takes, and a capture is tried again until
-// the line is there, at most five times.
+// so (a traced build of both deliverables), and the program goes on. One capture,
+// one line: the application's lines are looked for after RectCopy captures, which
+// its own thread takes, the library's after a ControlCopy capture in the target.
 
 class LongPathTest : public BadInputTest {
  protected:
@@ -597,33 +608,37 @@ class LongPathTest : public BadInputTest {
   int attempts = 0, quiet = 0;
 
   // Captures control k of t (ControlCopy, in t's process), or a rectangle of t's
-  // client area (RectCopy, in the application's), until the log holds line; each
-  // time nothing may be written in any of the folders.
-  bool CaptureUntilTraced(CaptureMode mode, const Target& t, int k, const std::vector<std::string>& folders,
-                          const char* line) {
-    for (int i = 0; i < 5; i++) {
-      attempts++;
-      if (mode == ControlCopy) {
-        if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return false;
-        POINT at = SwatchCentre(t, k);
-        if (!MoveOnto(at, SwatchScreenRect(t, k))) return false;
-        RightClickAt(at);
-        if (!CaptureTaken(t.window)) return false;
-      } else {
-        if (!Arm(IDM_RECTCOPY, RectCopy) || !WaitUntil([&] { return MaskCoversScreen(); }, Timeout)) return false;
-        POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);
-        DragOnScreen(a, b, main);
-        RightClickAt(b);
-        if (!CaptureTaken(main)) return false;
+  // client area (RectCopy, in the application's), once: nothing may be written in
+  // any of the folders, and the log must then hold line.
+  bool CaptureTraced(CaptureMode mode, const Target& t, int k, const std::vector<std::string>& folders,
+                     const char* line) {
+    attempts++;
+    if (mode == ControlCopy) {
+      if (!Arm(IDM_CONTROLCOPY, ControlCopy)) return false;
+      POINT at = SwatchCentre(t, k);
+      if (!MoveOnto(at, SwatchScreenRect(t, k))) return false;
+      RightClickAt(at);
+      if (!CaptureTaken(t.window)) return false;
+    } else {
+      if (!Arm(IDM_RECTCOPY, RectCopy)) return false;
+      if (!WaitUntil([&] { return MaskCoversScreen(); }, Timeout)) {
+        ADD_FAILURE() << "the mask did not cover the screen";
+        return false;
       }
-      if (!OutputStageDone()) return false;
-      bool nothing = true;
-      for (const std::string& f : folders) nothing = nothing && FilesIn(f).empty();
-      EXPECT_TRUE(nothing) << "a file was written for a path that does not fit";
-      quiet += nothing;
-      if (!nothing) tally.badFiles++;
-      if (ReadFileText(logPath).find(line) != std::string::npos) return true;
+      POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);
+      DragOnScreen(a, b, main);
+      RightClickAt(b);
+      if (!CaptureTaken(main)) return false;
     }
+    if (!OutputStageDone()) return false;
+    bool nothing = true;
+    for (const std::string& f : folders) nothing = nothing && FilesIn(f).empty();
+    EXPECT_TRUE(nothing) << "a file was written for a path that does not fit";
+    quiet += nothing;
+    if (!nothing) tally.badFiles++;
+    std::string log = ReadFileText(logPath);
+    if (log.find(line) != std::string::npos) return true;
+    ADD_FAILURE() << "no line \"" << line << "\" in the log:\n" << log;
     return false;
   }
   static std::vector<std::string> FolderChain(const std::string& folder, const std::string& top) {
@@ -650,8 +665,8 @@ TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
   Target& t = StartTarget(100, 200, 400, 300, longTemp);
   ASSERT_TRUE(t.window != NULL);
   std::vector<std::string> tempChain = FolderChain(longTemp.substr(0, 84), outDir);
-  bool libraryTraced = CaptureUntilTraced(ControlCopy, t, 0, tempChain, "DLL TempFileName too long, no file\n");
-  bool appTraced = CaptureUntilTraced(RectCopy, t, 0, tempChain, "APP GetCaptureTempPath Failed\n");
+  bool libraryTraced = CaptureTraced(ControlCopy, t, 0, tempChain, "DLL TempFileName too long, no file\n");
+  bool appTraced = CaptureTraced(RectCopy, t, 0, tempChain, "APP GetCaptureTempPath Failed\n");
   EXPECT_TRUE(libraryTraced);
   EXPECT_TRUE(appTraced);
   EXPECT_TRUE(Alive(app) && Answers(main));
@@ -667,7 +682,7 @@ TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
   ASSERT_FALSE(HasFatalFailure());
   Target& u = StartTarget(100, 200, 400, 300);
   ASSERT_TRUE(u.window != NULL);
-  bool nameTraced = CaptureUntilTraced(RectCopy, u, 0, FolderChain(longOut, outDir), "APP Output file name too long\n");
+  bool nameTraced = CaptureTraced(RectCopy, u, 0, FolderChain(longOut, outDir), "APP Output file name too long\n");
   EXPECT_TRUE(nameTraced);
   EXPECT_TRUE(Alive(app) && Answers(main));
   ExitApp();

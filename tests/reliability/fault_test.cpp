@@ -136,9 +136,10 @@ TEST_F(FaultTest, ApplicationKilledWhileArmedAndStartedAgain) {
     StartApp();
     ASSERT_FALSE(HasFatalFailure());
     restarts++;
-    bool ok = CaptureControl(t, 0);
-    ok = CaptureRect(t) && ok;
-    nextCaptures += ok;
+    bool control = CaptureControl(t, 0), rect = CaptureRect(t);
+    EXPECT_TRUE(control);
+    EXPECT_TRUE(rect);
+    nextCaptures += control && rect;
     EXPECT_TRUE(Alive(t.process));
   }
   RecordTrial(Row("The application is killed while armed (WindowCopy with the mask over a target, RectCopy and "
@@ -164,6 +165,8 @@ TEST_F(FaultTest, TemporaryFileHeldOpenGivesNoStalePicture) {
   int held = 0, refused = 0;
   const DWORD shares[] = {FILE_SHARE_READ, 0};
   for (DWORD share : shares) {
+    // The output file can be whole while the copy still holds the temporary file.
+    ASSERT_TRUE(OutputStageDone());
     HANDLE holder = CreateFileA(tempPath.c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(Arm(IDM_CONTROLCOPY, ControlCopy));
@@ -171,7 +174,9 @@ TEST_F(FaultTest, TemporaryFileHeldOpenGivesNoStalePicture) {
     ASSERT_TRUE(MoveOnto(at, SwatchScreenRect(t, 1)));
     RightClickAt(at);
     EXPECT_TRUE(CaptureTaken(t.window));
-    refused += NoNewOutput();
+    bool none = NoNewOutput();
+    EXPECT_TRUE(none);
+    refused += none;
     held++;
     CloseHandle(holder);
     EXPECT_EQ(ReadFileText(tempPath.c_str()), earlier);
@@ -236,9 +241,13 @@ TEST_F(FaultTest, ClipboardHeldOpenStillWritesTheFile) {
   GlobalUnlock(text);
   SetClipboardData(CF_TEXT, text);
   int captures = 0;
-  captures += CaptureControl(t, 0);  // in the target's process
-  captures += CaptureRect(t);        // in the application's process
-  captures += CaptureWindow(t);
+  bool control = CaptureControl(t, 0);  // in the target's process
+  bool rect = CaptureRect(t);           // in the application's process
+  bool window = CaptureWindow(t);
+  EXPECT_TRUE(control);
+  EXPECT_TRUE(rect);
+  EXPECT_TRUE(window);
+  captures += control + rect + window;
   // Still ours, still our text.
   EXPECT_EQ(GetOpenClipboardWindow(), owner);
   HANDLE data = GetClipboardData(CF_TEXT);
@@ -248,7 +257,9 @@ TEST_F(FaultTest, ClipboardHeldOpenStillWritesTheFile) {
 
   // Free again: the next capture is on the clipboard as the control's bitmap.
   bool onClipboard = false;
-  if (CaptureControl(t, 1)) {
+  bool next = CaptureControl(t, 1);
+  EXPECT_TRUE(next);
+  if (next) {
     captures++;
     ASSERT_TRUE(WaitUntil([&] { return OpenClipboard(owner) != 0; }, Timeout));
     HBITMAP bitmap = (HBITMAP)GetClipboardData(CF_BITMAP);
