@@ -406,7 +406,7 @@ bool AppFixture::CaptureWindow(const Target& t) {
   return false;
 }
 
-bool AppFixture::CaptureRect(const Target& t) {
+bool AppFixture::TakeRect(const Target& t) {
   if (!Arm(IDM_RECTCOPY, RectCopy)) return false;
   if (!WaitUntil([&] { return MaskCoversScreen(); }, Timeout)) {
     ADD_FAILURE() << "the mask did not cover the screen";
@@ -415,6 +415,11 @@ bool AppFixture::CaptureRect(const Target& t) {
   POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);
   DragOnScreen(a, b, main);
   RightClickAt(b);
+  return true;
+}
+
+bool AppFixture::CaptureRect(const Target& t) {
+  if (!TakeRect(t)) return false;
   BmpFile bmp;
   if (!TakeOneOutput(&bmp)) return false;
   // The drag may end a step short (see DragOnScreen); its start is certain.

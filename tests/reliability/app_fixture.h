@@ -134,6 +134,9 @@ class AppFixture : public ::testing::Test {
   bool CaptureControl(const Target& t, int k);
   bool CaptureWindow(const Target& t);
   bool CaptureRect(const Target& t);
+  // Arms RectCopy, drags that rectangle of t and right-clicks on it; what comes of
+  // the capture is the caller's to check.
+  bool TakeRect(const Target& t);
   // Whether bmp is control k, or the whole window, of t.
   bool IsControlPicture(const BmpFile& bmp, int k);
   bool IsWindowPicture(const BmpFile& bmp, const Target& t);
