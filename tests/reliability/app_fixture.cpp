@@ -427,7 +427,8 @@ bool AppFixture::CaptureRect(const Target& t) {
             bmp.Pixel(0, 0) == TargetClientColour && bmp.Pixel(12, 12) == TargetSwatchColours[0];
   if (ok) return true;
   tally.badFiles++;
-  ADD_FAILURE() << "the file is not the rectangle";
+  ADD_FAILURE() << "the file is not the rectangle: " << bmp.width << " x " << bmp.height << ", (0, 0) " << std::hex
+                << bmp.Pixel(0, 0) << ", (12, 12) " << bmp.Pixel(12, 12);
   return false;
 }
 
