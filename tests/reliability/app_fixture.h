@@ -120,7 +120,7 @@ class AppFixture : public ::testing::Test {
   // reads it; counts a bad file when it does not come or differs.
   bool TakeOneOutput(BmpFile* bmp, std::string* name = NULL);
   // Waits until the application has handled whatever the last capture posted:
-  // the window is hidden, a tray click is posted behind, and the window shows again.
+  // twice the window is hidden, a tray click is posted, and the window shows again.
   bool OutputStageDone();
   // Waits for the capture-taken flag and for the process that took it to be free.
   bool CaptureTaken(HWND takerWindow);
