@@ -55,7 +55,8 @@ NOTES = [
     "build of the 800 x 600 window. Wine 8 does not call a 32-bit hook for a 64-bit program (Windows calls it on "
     "the thread that installed it): while any 32-bit global mouse hook is installed, the 64-bit program tries "
     "to load the hook's library at each of its mouse messages, fails and goes on. That is what the armed and "
-    "do-nothing figures cost it. \"Idle after a capture\" is the state after a RectCopy capture.",
+    "do-nothing figures cost it. \"Idle after a capture\" is the state after a RectCopy capture: Vistrel "
+    "removes its hook once a capture is taken, so nothing is installed then.",
     "- The JPEG step: Wine's WIC encoder (libjpeg underneath) is the floor for BmpToJpg; it writes quality 75 "
     "whatever it is asked, the same quality cjpeg is given.",
 ]

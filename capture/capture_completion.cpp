@@ -53,5 +53,8 @@ void CompleteCapture(const CaptureJob& job) {
   }
   // The drawings end with the capture that burned them in.
   if (mode == DrawCopy) FreeDrawObjList();
+  // The hook goes before the output stage begins: while the application's thread
+  // saves the picture, 64-bit programs must not wait on it for their mouse input.
+  ReleaseIdleHook(mask);
   if (job.mainWnd != NULL) PostMessageA(job.mainWnd, WM_USER_COPIED, 0, 0);
 }

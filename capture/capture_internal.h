@@ -22,6 +22,12 @@ void SelectToolButton(HWND window, int x, int y);
 // mouse_hook.cpp: runs inside every hooked program.
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 
+// idle_hook.cpp: removes the hook once a capture is taken, on the application's
+// thread; called elsewhere (in a hooked program), asks the mask's thread to.
+void ReleaseIdleHook(HWND mask);
+// Posted to the mask by a hooked program that has taken a capture.
+static const UINT WM_USER_HOOKIDLE = WM_USER + 110;
+
 // capture_completion.cpp: the capturing right-click, in whichever process takes it.
 // What one capture works on, read once where it began (the hook, or the mask in
 // the application) and checked there: nothing of it is read from the record again.

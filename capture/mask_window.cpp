@@ -109,6 +109,9 @@ LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo((MINMAXINFO*)lParam);
       return 0;
+    case WM_USER_HOOKIDLE:
+      ReleaseIdleHook(NULL);
+      return 0;
     case WM_DESTROY:
       TraceLog("WM_DESTROY:MaskWidnow");
       PostQuitMessage(0);

@@ -67,7 +67,13 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
     EXPECT_EQ(bmp.Pixel(dx + r.right - 1, dy + r.bottom - 1), TargetSwatchColours[i]) << "swatch " << i;
   }
 
-  // Idle until the next StartHook: moves report nothing, right-clicks pass on.
+  // Idle until the next StartHook: the application's thread has removed the hook,
+  // moves report nothing, right-clicks pass on.
+  HMODULE lib = LoadLibraryA((BinDir() + "Vistrel.dll").c_str());
+  ASSERT_TRUE(lib != NULL);
+  SharedCaptureState* rec = SharedRecordOf(lib);
+  EXPECT_TRUE(WaitUntil([&] { return rec->glhHook == NULL; }, Timeout));
+  FreeLibrary(lib);
   MoveMouseTo(5, 5);
   RightClickAt(SwatchCentre(2));
   EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONDOWN) == 1; }, Timeout));

@@ -1,6 +1,7 @@
 // The capture library loaded into this process, as the application uses it:
 // InitHook, StartHook in each mode, MoveMaskWindow, StopHook.
 #include <gtest/gtest.h>
+#include "capture/capture_internal.h"
 #include "tests/e2e/e2e_support.h"
 
 class LibraryTest : public ::testing::Test {
@@ -177,6 +178,23 @@ TEST_F(LibraryTest, SetConfigStoresTheClipboardSwitch) {
   EXPECT_NE(rec->glCopyToClipboard, 0);
   setConfig(0);
   EXPECT_EQ(rec->glCopyToClipboard, 0);
+}
+
+// Idle, the hook has nothing to do: a capture taken on this thread (a right-click
+// on the mask) removes it, and the next StartHook installs it again.
+TEST_F(LibraryTest, ACaptureRemovesTheHookUntilTheNextStartHook) {
+  ASSERT_EQ(startHook(RectCopy), 1);
+  ASSERT_NE(rec->glhHook, (HHOOK)NULL);
+  SendMessageA(rec->glhMaskWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  EXPECT_EQ(rec->glCaptured, 1);
+  EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
+  DeleteFileA(CaptureTempPath().c_str());
+  ASSERT_EQ(startHook(WindowCopy), 1);
+  EXPECT_NE(rec->glhHook, (HHOOK)NULL);
+  EXPECT_EQ(rec->glCaptured, 0);
+  // A hooked program's word that it took a capture: while one is armed the hook stays.
+  SendMessageA(rec->glhMaskWnd, WM_USER_HOOKIDLE, 0, 0);
+  EXPECT_NE(rec->glhHook, (HHOOK)NULL);
 }
 
 TEST_F(LibraryTest, StopHookReleasesOnceAndForgetsEverything) {

@@ -1,0 +1,29 @@
+// The global hook is installed only while a capture is armed. Idle it does nothing,
+// yet every program that retrieves mouse input pays for it on each mouse message: a
+// call into the library in a program that can load it, and in a 64-bit program,
+// which cannot, a round trip into the application's main thread on 64-bit Windows
+// (under Wine, a failed load of the library). Once a capture is taken the
+// application's thread removes the hook; StartHook installs it again.
+#include "capture/capture_internal.h"
+#include "capture/shared_state.h"
+#include "common/trace_log.h"
+
+// The application's GUI thread made the mask and set the hook.
+static BOOL OnApplicationThread(void) {
+  return glOwn.maskWnd != NULL && GetWindowThreadProcessId(glOwn.maskWnd, NULL) == GetCurrentThreadId();
+}
+
+void ReleaseIdleHook(HWND mask) {
+  if (!OnApplicationThread()) {
+    // A hooked program took the capture: the application's thread removes the hook
+    // when it comes to this message, after the capture.
+    if (mask != NULL) PostMessageA(mask, WM_USER_HOOKIDLE, 0, 0);
+    return;
+  }
+  // Armed again in the meantime: the hook has work to do.
+  if (glShared.glCaptured != 1 || glOwn.hook == NULL) return;
+  TraceLog("Capture taken, UnhookWindowsHookEx");
+  if (!UnhookWindowsHookEx(glOwn.hook)) TraceLog("UnhookWindowsHookEx Failed");
+  glOwn.hook = NULL;
+  glShared.glhHook = NULL;
+}
