@@ -295,8 +295,20 @@ int CompareRectWithScreen(const BenchSetup& s, double* differing, double* total)
     return Fail("the picture is not the largest selection");
   ScreenPixels screen = GrabPixels(NULL, r);
   long off = 0;
+  RECT where = {bmp.width, bmp.height, 0, 0};  // the differing pixels' bounds, in the picture
   for (int y = 0; y < bmp.height; y++)
-    for (int x = 0; x < bmp.width; x++) off += bmp.Pixel(x, y) != screen.At(r.left + x, r.top + y);
+    for (int x = 0; x < bmp.width; x++)
+      if (bmp.Pixel(x, y) != screen.At(r.left + x, r.top + y)) {
+        off++;
+        RECT pixel = {x, y, x + 1, y + 1};
+        UnionRect(&where, off == 1 ? &pixel : &where, &pixel);
+      }
+  if (off > 0) {
+    char why[160];
+    wsprintfA(why, "%ld pixels of the picture unlike the screen, within (%ld, %ld)-(%ld, %ld) on the screen", off,
+              where.left + r.left, where.top + r.top, where.right + r.left, where.bottom + r.top);
+    Fail(why);
+  }
   *differing = (double)off;
   *total = (double)bmp.width * bmp.height;
   return 1;
