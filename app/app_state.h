@@ -58,7 +58,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 // output_stage.cpp
 void OutputCaptureFile(void);
-void RememberEarlierTempFile(void);
+void StartOutputStage(void);
 
 // tray_icon.cpp
 int AddTrayIcon(HWND window);

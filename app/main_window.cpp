@@ -31,7 +31,7 @@ int InitMainWindow(HINSTANCE instance, int showCommand) {
   if (window == NULL) return 0;
   pInitHook(ghCaptureLib, window, instance);
   LoadConfig();
-  RememberEarlierTempFile();
+  StartOutputStage();
   DressSkinWindow(window);
   ShowWindow(window, showCommand);
   UpdateWindow(window);

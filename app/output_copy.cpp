@@ -1,10 +1,21 @@
 // CopyToFreeName: the picture copied under the first output name that is free,
-// without ever replacing or removing a file that lay there before.
+// visible there only once whole, never replacing or removing a file that lay there
+// before; and the removal of what a killed copy left behind.
 #include "app/output_copy.h"
 #include "app/output_name.h"
 #include "common/trace_log.h"
 
+// The copy's temporary files: the prefix, eight hexadecimal digits and the suffix.
+static const char kTempPrefix[] = "~vistrel_copy_";
+static const char kTempSuffix[] = ".tmp";
+enum { kTempDigits = 8, kTempAttempts = 16, kCopyChunk = 65536 };
+
+// What the move loop and the steps end in, besides 1 and 0: the step hook stopped the copy.
+enum { kStopped = -1 };
+
 static int NameIsTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+static int GoOn(CopyStepHook step, int at, const char* path) { return step == NULL || step(at, path); }
 
 // Formats the name with the suffix into name and traces it; 0 when it does not fit.
 static int NextOutputName(char name[100], const char* savePath, const SYSTEMTIME* time, int jpgFlag, int suffix) {
@@ -16,36 +27,122 @@ static int NextOutputName(char name[100], const char* savePath, const SYSTEMTIME
   return 1;
 }
 
-int CopyToFreeName(const char* source, const char* savePath, const SYSTEMTIME* time, int jpgFlag) {
-  // CopyFileA opens the source before it creates anything. Held open here, readable
-  // by the copy and by nobody who would write or remove it, the source cannot make
-  // a copy fail: any failure below comes at or after the copy's own file. A source
-  // that cannot be read touches no name at all.
-  HANDLE held = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (held == INVALID_HANDLE_VALUE) {
-    TraceLog("CopyFile Failed: source unreadable");
+// Creates a new temporary file in the folder, open to this copy alone, and writes its
+// name into tempName; INVALID_HANDLE_VALUE when none could be made.
+static HANDLE CreateCopyTemp(const char* savePath, char tempName[MAX_PATH]) {
+  DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 12);
+  for (DWORD attempt = 0; attempt < kTempAttempts; attempt++) {
+    wsprintfA(tempName, "%s\\%s%08lX%s", savePath, kTempPrefix, (unsigned long)(seed + attempt), kTempSuffix);
+    HANDLE file = CreateFileA(tempName, GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    if (!NameIsTaken(GetLastError())) break;
+  }
+  TraceLog("CreateFile Failed");
+  return INVALID_HANDLE_VALUE;
+}
+
+// Writes everything source holds, from its start, into dest and onto the disk, and
+// closes dest: 1 when all of it is there, 0 when reading or writing failed, kStopped.
+static int WriteWholeCopy(HANDLE source, HANDLE dest, const char* tempName, int* sourceFailed, CopyStepHook step) {
+  char chunk[kCopyChunk];
+  int whole = 0;
+  DWORD got = 0, put = 0;
+  if (SetFilePointer(source, 0, NULL, FILE_BEGIN) == INVALID_SET_FILE_POINTER) *sourceFailed = 1;
+  while (!*sourceFailed) {
+    if (!ReadFile(source, chunk, sizeof(chunk), &got, NULL)) {
+      *sourceFailed = 1;
+    } else if (got == 0) {
+      whole = 1;
+      break;
+    } else if (!WriteFile(dest, chunk, got, &put, NULL) || put != got) {
+      break;
+    } else if (!GoOn(step, kCopyTempWrote, tempName)) {
+      CloseHandle(dest);
+      return kStopped;
+    }
+  }
+  // Dated as the picture, as a plain file copy would be. Flushed before it takes its
+  // name: a machine that stops after the move must not find the name over data that
+  // never reached the disk.
+  FILETIME written;
+  if (whole && GetFileTime(source, NULL, NULL, &written)) SetFileTime(dest, NULL, NULL, &written);
+  if (whole && !FlushFileBuffers(dest)) whole = 0;
+  if (!CloseHandle(dest)) whole = 0;
+  return whole;
+}
+
+// Gives the whole temporary file the first free output name: 1 when it took one, 0
+// when there was none to take, kStopped.
+static int MoveToFreeName(const char* tempName, const char* savePath, const SYSTEMTIME* time, int jpgFlag,
+                          CopyStepHook step) {
+  char name[100];
+  for (int suffix = 0; suffix <= kMaxOutputSuffix; suffix++) {
+    if (!NextOutputName(name, savePath, time, jpgFlag, suffix)) return 0;
+    if (!GoOn(step, kCopyNaming, name)) return kStopped;
+    // A rename that never replaces: whatever lies under the name, there before or put
+    // there a moment ago, stays as it is, and the picture takes the next suffix.
+    if (MoveFileExA(tempName, name, 0)) return 1;
+    if (!NameIsTaken(GetLastError())) {
+      TraceLog("MoveFileEx Failed");
+      return 0;
+    }
+  }
+  TraceLog("No free output file name");
+  return 0;
+}
+
+int CopyToFreeName(HANDLE source, const char* savePath, const SYSTEMTIME* time, int jpgFlag, int* sourceFailed,
+                   CopyStepHook step) {
+  *sourceFailed = 0;
+  // Names that would not fit get no temporary file either.
+  char name[100];
+  if (!FormatOutputName(name, savePath, time, jpgFlag, 0)) {
+    TraceLog("Output file name too long");
     return 0;
   }
-  int landed = 0, suffix;
-  char name[100];
-  for (suffix = 0; suffix <= kMaxOutputSuffix; suffix++) {
-    if (!NextOutputName(name, savePath, time, jpgFlag, suffix)) break;
-    // A file found under the name is someone else's: never a copy's to remove.
-    if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) continue;
-    // The copy itself refuses an existing file, so nothing written there since the
-    // look can be replaced.
-    if (CopyFileA(source, name, TRUE)) {
-      landed = 1;
-      break;
-    }
-    if (NameIsTaken(GetLastError())) continue;
-    // The name was free and the source readable: whatever lies there now is this
-    // copy's remains (a full disk stops it part-way); never leave a cut picture.
-    DeleteFileA(name);
-    TraceLog("CopyFile Failed");
-    break;
+  char tempName[MAX_PATH];
+  HANDLE dest = CreateCopyTemp(savePath, tempName);
+  if (dest == INVALID_HANDLE_VALUE) return 0;
+  if (!GoOn(step, kCopyTempCreated, tempName)) {
+    CloseHandle(dest);
+    return 0;
   }
-  if (suffix > kMaxOutputSuffix) TraceLog("No free output file name");
-  CloseHandle(held);
-  return landed;
+  int result = WriteWholeCopy(source, dest, tempName, sourceFailed, step);
+  if (result == 1) result = MoveToFreeName(tempName, savePath, time, jpgFlag, step);
+  else if (result == 0) TraceLog("CopyFile Failed");
+  if (result == kStopped) return 0;
+  if (result == 0) DeleteFileA(tempName);
+  return result;
+}
+
+// Whether the file name is one CreateCopyTemp makes.
+static int IsCopyTempName(const char* name) {
+  const int prefix = sizeof(kTempPrefix) - 1, suffix = sizeof(kTempSuffix) - 1;
+  if (lstrlenA(name) != prefix + kTempDigits + suffix) return 0;
+  char head[sizeof(kTempPrefix)];
+  lstrcpynA(head, name, prefix + 1);
+  if (lstrcmpiA(head, kTempPrefix) != 0 || lstrcmpiA(name + prefix + kTempDigits, kTempSuffix) != 0) return 0;
+  for (int i = prefix; i < prefix + kTempDigits; i++) {
+    char c = name[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) return 0;
+  }
+  return 1;
+}
+
+void RemoveStrayCopies(const char* savePath) {
+  char path[MAX_PATH];
+  wsprintfA(path, "%s\\%s*%s", savePath, kTempPrefix, kTempSuffix);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    // The search also matches short names; only the whole name counts.
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsCopyTempName(found.cFileName)) {
+      wsprintfA(path, "%s\\%s", savePath, found.cFileName);
+      // A copy under way holds its file open to nobody else: that one stays.
+      DeleteFileA(path);
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
 }

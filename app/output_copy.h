@@ -2,7 +2,25 @@
 #pragma once
 #include <windows.h>
 
-// Copies source under the first free output name for that time (output_name.h);
-// 1 when a copy landed. An existing file is never replaced nor removed; a copy that
-// stops part-way (a full disk) leaves nothing behind.
-int CopyToFreeName(const char* source, const char* savePath, const SYSTEMTIME* time, int jpgFlag);
+// The points between the copy's steps, handed to a CopyStepHook with the file concerned.
+enum CopyStep {
+  kCopyTempCreated = 1,  // the copy's temporary file exists in the output folder, empty
+  kCopyTempWrote,        // another part of the picture is written into it
+  kCopyNaming,           // the temporary file is whole; it is about to take this name
+};
+// Called at each step of the copy; returning 0 stops the copy right there, leaving
+// the folder as a kill at that point would. The application passes none.
+typedef int (*CopyStepHook)(int step, const char* path);
+
+// Copies everything source holds, from its start, into a temporary file in the output
+// folder, and once it is whole and on the disk gives it the first free output name for
+// that time (output_name.h). Returns 1 when the picture landed. A file under a
+// picture's name is always a whole picture: an existing file is never replaced nor
+// removed, and a copy that fails leaves nothing behind. *sourceFailed tells whether it
+// failed reading source (1) rather than on the output folder's side (0).
+int CopyToFreeName(HANDLE source, const char* savePath, const SYSTEMTIME* time, int jpgFlag, int* sourceFailed,
+                   CopyStepHook step);
+
+// Removes the temporary files that copies stopped by a kill left in the folder: only
+// names the copy itself makes, and only files nobody holds open.
+void RemoveStrayCopies(const char* savePath);

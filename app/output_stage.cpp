@@ -5,55 +5,63 @@
 #include "common/temp_file_path.h"
 #include "common/trace_log.h"
 
-// The temporary file as it was at the last WM_USER_COPIED. A capture whose file
-// could not be written (nor removed, when another program holds it open) leaves the
-// earlier picture behind; that one must not be output again as the new capture.
+// The temporary file as it was at the last output. A capture whose file could not be
+// written (nor removed, when another program holds it open) leaves the earlier
+// picture behind; that one must not be output again as the new capture.
 static int gHaveLastTemp;
 static FILETIME gLastTempWriteTime;
 static DWORD gLastTempSizeHigh, gLastTempSizeLow;
 
-// Returns 1 when the temporary file exists and was rewritten since the last call that
-// returned 1, and remembers it as the last one.
-static int TakeNewTempFile(const char* tempPath) {
-  WIN32_FILE_ATTRIBUTE_DATA info;
-  if (!GetFileAttributesExA(tempPath, GetFileExInfoStandard, &info)) {
-    TraceLog("GetFileAttributesEx Failed");
-    return 0;
-  }
-  if (gHaveLastTemp && CompareFileTime(&info.ftLastWriteTime, &gLastTempWriteTime) == 0 &&
-      info.nFileSizeHigh == gLastTempSizeHigh && info.nFileSizeLow == gLastTempSizeLow) {
-    TraceLog("Temporary file unchanged since the last output");
-    return 0;
-  }
+static int IsLastTemp(const FILETIME* written, DWORD sizeHigh, DWORD sizeLow) {
+  return gHaveLastTemp && CompareFileTime(written, &gLastTempWriteTime) == 0 && sizeHigh == gLastTempSizeHigh &&
+         sizeLow == gLastTempSizeLow;
+}
+
+static void RememberLastTemp(const FILETIME* written, DWORD sizeHigh, DWORD sizeLow) {
   gHaveLastTemp = 1;
-  gLastTempWriteTime = info.ftLastWriteTime;
-  gLastTempSizeHigh = info.nFileSizeHigh;
-  gLastTempSizeLow = info.nFileSizeLow;
-  return 1;
+  gLastTempWriteTime = *written;
+  gLastTempSizeHigh = sizeHigh;
+  gLastTempSizeLow = sizeLow;
 }
 
 // A picture left in the temporary folder by an earlier run counts as already
 // output: if the run's first capture can neither write nor remove the file, that
-// old picture must not be saved as the new one.
-void RememberEarlierTempFile(void) {
+// old picture must not be saved as the new one. What copies killed in an earlier
+// run left in the output folder goes.
+void StartOutputStage(void) {
   char tempPath[100];
+  WIN32_FILE_ATTRIBUTE_DATA info;
   // No earlier picture is the usual case at start-up, not a failure to trace.
-  if (GetCaptureTempPath(tempPath) && GetFileAttributesA(tempPath) != INVALID_FILE_ATTRIBUTES)
-    TakeNewTempFile(tempPath);
+  if (GetCaptureTempPath(tempPath) && GetFileAttributesExA(tempPath, GetFileExInfoStandard, &info))
+    RememberLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
+  RemoveStrayCopies(gSettings.savePath);
 }
 
 // The encoder replaces whatever lies at its destination and fails on a file another
 // program has open, so it writes next to the temporary file, under the same name
-// with ".jpg", and the result is copied out like a BMP file.
-static void ConvertToJpgFile(const char* tempPath, const SYSTEMTIME* time) {
+// with ".jpg", and the result is copied out like a BMP file. Returns 0 when the JPEG
+// file could not be read for the copy. An encoder that fails has had the held
+// picture as it stands: that counts as output tried, as the folder refusing it does.
+static int ConvertToJpgFile(const char* tempPath, const SYSTEMTIME* time) {
   char jpgPath[100];
   lstrcpynA(jpgPath, tempPath, sizeof(jpgPath));
   lstrcpyA(jpgPath + lstrlenA(jpgPath) - 3, "jpg");
-  if (pBmpToJpg(tempPath, jpgPath))
-    CopyToFreeName(jpgPath, gSettings.savePath, time, 1);
-  else
+  int sourceFailed = 0;
+  if (!pBmpToJpg(tempPath, jpgPath)) {
     TraceLog("BmpToJpg Failed");
+  } else {
+    HANDLE jpg = CreateFileA(jpgPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (jpg == INVALID_HANDLE_VALUE) {
+      TraceLog("CreateFile Failed");
+      sourceFailed = 1;
+    } else {
+      CopyToFreeName(jpg, gSettings.savePath, time, 1, &sourceFailed, NULL);
+      CloseHandle(jpg);
+    }
+  }
   DeleteFileA(jpgPath);
+  return !sourceFailed;
 }
 
 void OutputCaptureFile(void) {
@@ -63,16 +71,37 @@ void OutputCaptureFile(void) {
     return;
   }
   TraceLog("TempFileName:%s", tempPath);
-  if (!TakeNewTempFile(tempPath)) return;
-
-  SYSTEMTIME time;
-  ZeroMemory(&time, sizeof(time));
-  GetLocalTime(&time);
-  if (gSettings.jpgFlag == 0) {
-    TraceLog("Copy bmp file");
-    CopyToFreeName(tempPath, gSettings.savePath, &time, 0);
-  } else {
-    TraceLog("Convert bmp->jpg file");
-    ConvertToJpgFile(tempPath, &time);
+  // Held open, shared with readers only, until the output is done: what is copied or
+  // converted is the very file whose write time and size are taken here, and nobody
+  // can change it in between.
+  HANDLE source = CreateFileA(tempPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+  if (source == INVALID_HANDLE_VALUE) {
+    TraceLog("CreateFile Failed");
+    return;
   }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(source, &info)) {
+    TraceLog("GetFileInformationByHandle Failed");
+  } else if (IsLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow)) {
+    TraceLog("Temporary file unchanged since the last output");
+  } else {
+    SYSTEMTIME time;
+    ZeroMemory(&time, sizeof(time));
+    GetLocalTime(&time);
+    int sourceRead;
+    if (gSettings.jpgFlag == 0) {
+      TraceLog("Copy bmp file");
+      int sourceFailed = 0;
+      CopyToFreeName(source, gSettings.savePath, &time, 0, &sourceFailed, NULL);
+      sourceRead = !sourceFailed;
+    } else {
+      TraceLog("Convert bmp->jpg file");
+      sourceRead = ConvertToJpgFile(tempPath, &time);
+    }
+    // Output once it landed or the output folder refused it; a picture whose reading
+    // failed is left to a later WM_USER_COPIED.
+    if (sourceRead) RememberLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
+  }
+  CloseHandle(source);
 }

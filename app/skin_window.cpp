@@ -7,6 +7,12 @@
 // whole run and deleted at WM_DESTROY.
 HDC ghSkinMemDC;
 
+// Set by a press in the window, cleared by the release or by a move without the
+// left button: only a drag begun here moves the window. A move with the left button
+// may come with no press at all (posted by another program, or a drag begun
+// elsewhere running onto the window), and the start rectangle would then be stale
+// or empty.
+static int gDragging;
 static POINT gDragStartCursor;
 static RECT gDragStartRect;
 static int gHotButton;
@@ -53,10 +59,13 @@ void OnSkinPaint(HWND window) {
 void OnSkinLButtonDown(HWND window) {
   GetCursorPos(&gDragStartCursor);
   GetWindowRect(window, &gDragStartRect);
+  gDragging = 1;
 }
 
 void OnSkinMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
-  if (wParam == MK_LBUTTON) {
+  // The left button is up: any drag ended, its release perhaps outside the window.
+  if (!(wParam & MK_LBUTTON)) gDragging = 0;
+  if (wParam == MK_LBUTTON && gDragging) {
     // Without mouse capture the window follows only while the cursor stays over it.
     SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_SIZEALL));
     POINT cursor;
@@ -71,6 +80,7 @@ void OnSkinMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnSkinLButtonUp(HWND window) {
+  gDragging = 0;
   SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
   // The hot button is left alone during a drag, so a press on a button that
   // drags the window still counts as that button.

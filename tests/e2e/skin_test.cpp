@@ -227,6 +227,30 @@ TEST_F(SkinTest, DragMovesTheWindowByTheCursorOffsetAndKeepsItsSize) {
   ExpectNothingPosted();
 }
 
+// A move with the left button alone that no press in the window began (posted by
+// another program, or a drag begun elsewhere running onto the window) is a hover:
+// before any press, after the release, and after a move without the button (a
+// release outside the window), the window keeps its place and size.
+TEST_F(SkinTest, MovesWithTheLeftButtonThatNoPressHereBeganLeaveTheWindowAlone) {
+  RECT expected = WindowRect(), r;
+  auto strayMove = [&](const char* when) {
+    ASSERT_TRUE(PutCursor(-70, -40));
+    Mouse(WM_MOUSEMOVE, MK_LBUTTON, 60, 90);
+    r = WindowRect();
+    EXPECT_TRUE(EqualRect(&r, &expected)) << when;
+  };
+  strayMove("before any press");
+  Press(60, 90);
+  DragTo(20, 10, 2);
+  Mouse(WM_LBUTTONUP, 0, 60, 90);
+  OffsetRect(&expected, 20, 10);
+  strayMove("after the release");
+  Press(60, 90);
+  Mouse(WM_MOUSEMOVE, 0, 60, 90);
+  strayMove("after a move without the button");
+  ExpectSkinSize();
+}
+
 TEST_F(SkinTest, EachHotButtonPostsItsCommandAtTheRelease) {
   // Settings at its top left pixel: the dialog, owned by the main window.
   Click(350, 15);

@@ -309,10 +309,10 @@ std::vector<std::string> AppFixture::NewOutputFiles() {
 bool AppFixture::TakeOneOutput(BmpFile* bmp, std::string* name) {
   std::vector<std::string> fresh;
   std::string temp, out;
-  // The copy may still be under way when the name shows: wait for whole bytes.
+  // The copy's temporary file shows before the picture's name: wait for whole bytes under that name.
   bool whole = WaitUntil([&] {
     fresh = NewOutputFiles();
-    if (fresh.size() != 1) return false;
+    if (fresh.size() != 1 || fresh[0].compare(0, 4, "PIC_") != 0) return false;
     temp = ReadFileText(tempPath.c_str());
     out = ReadFileText((outDir + "\\" + fresh[0]).c_str());
     return !temp.empty() && out == temp;

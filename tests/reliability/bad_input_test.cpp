@@ -348,7 +348,7 @@ class ProfileTest : public BadInputTest {
     std::string name;
     WaitUntil([&] {
       fresh = NewOutputFiles();
-      if (fresh.size() != 1) return false;
+      if (fresh.size() != 1 || fresh[0].compare(0, 4, "PIC_") != 0) return false;
       std::string bytes = ReadFileText((outDir + "\\" + fresh[0]).c_str());
       // A BMP file equal to the temporary file, or a whole JPEG file.
       bool whole = strcmp(extension, ".bmp") == 0

@@ -401,7 +401,7 @@ TEST_F(FaultTest, FullOutputDiskLeavesNoPartialFile) {
   std::vector<std::string> fresh;
   bool jpeg = WaitUntil([&] {
     fresh = NewOutputFiles();
-    if (fresh.size() != 1) return false;
+    if (fresh.size() != 1 || fresh[0].compare(0, 4, "PIC_") != 0) return false;
     std::string bytes = ReadFileText((outDir + "\\" + fresh[0]).c_str());
     return bytes.size() > 4 && bytes.compare(0, 2, "\xFF\xD8") == 0 && bytes.compare(bytes.size() - 2, 2, "\xFF\xD9") == 0;
   }, Timeout);

@@ -1,49 +1,80 @@
-// CopyToFreeName: a file already under the output name survives byte for byte,
-// whether the copy can read its source or not.
+// CopyToFreeName failing on either side, and stopped at each of its steps as a kill
+// would stop it, with a name taken just before the move.
 #include <gtest/gtest.h>
+#include <fstream>
+#include <map>
 #include <string>
 #include "app/output_copy.h"
 #include "tests/support/file_text.h"
 
-static bool Put(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-  DWORD done = 0;
-  bool ok = file != INVALID_HANDLE_VALUE && WriteFile(file, bytes.data(), (DWORD)bytes.size(), &done, NULL);
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-  return ok && done == bytes.size();
+typedef std::map<std::string, std::string> Files;  // name -> what it holds: its bytes, "picture" or its size
+static std::string gDir, gTake;      // the folder; a name the hook takes just before the copy moves onto it
+static const std::string gPicture = std::string(150000, 'p') + "end";  // written in three parts
+static int gStopAt, gSteps, gTaken;  // the step the hook stops the copy at, the steps seen, whether it took gTake
+
+static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+static Files Folder() {
+  Files files;
+  WIN32_FIND_DATAA f;
+  HANDLE search = FindFirstFileA((gDir + "\\*").c_str(), &f);
+  do
+    if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      std::string bytes = ReadFileText((gDir + "\\" + f.cFileName).c_str());
+      files[f.cFileName] = bytes == gPicture ? "picture" : bytes.size() < 9 ? bytes : std::to_string(bytes.size()) + " bytes";
+    }
+  while (FindNextFileA(search, &f));
+  FindClose(search);
+  return files;
+}
+static int Step(int step, const char* path) {
+  if (step == kCopyNaming && gTake == path) Put(path, "theirs"), gTaken = 1;
+  return ++gSteps != gStopAt;
 }
 
-static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-TEST(OutputCopy, AnEarlierPictureUnderTheNameSurvivesAnUnreadableSource) {
+TEST(OutputCopy, NeverACutOrReplacedPictureAndTheNextStartRemovesOnlyTheCopysRemains) {
   char temp[MAX_PATH] = {0};
   GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "vistrel_copy_" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), NULL);
-  // 12:3:45.000 writes the name an earlier capture at 1:23:45.000 took.
-  SYSTEMTIME time;
-  ZeroMemory(&time, sizeof(time));
-  time.wHour = 12, time.wMinute = 3, time.wSecond = 45;
-  const std::string earlier = folder + "\\PIC_12345_0.bmp", next = folder + "\\PIC_12345_0_1.bmp";
-  const std::string source = folder + "\\CaptureTemp.bmp", missing = folder + "\\Missing.bmp";
-  const std::string old = std::string("BM an earlier picture\0\xff", 24);
-  ASSERT_TRUE(Put(earlier, old));
-  ASSERT_TRUE(Put(source, "BM the new picture"));
+  gDir = temp + std::string("vistrel_copy_") + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(gDir.c_str(), NULL);
+  const std::string source = gDir + "\\CaptureTemp.bmp";
+  // 12:3:45.000 names what an earlier capture at 1:23:45.000 took; two names look like the copy's own.
+  SYSTEMTIME time = {2026, 12, 1, 7, 12, 3, 45, 0};
+  Files before = {{"PIC_12345_0.bmp", "earlier"}, {"CaptureTemp.bmp", "picture"}, {"~vistrel_copy_0000000G.tmp", "x"},
+                  {"~vistrel_copy_123.tmp", "x"}};
+  for (auto& f : before) Put(gDir + "\\" + f.first, f.second == "picture" ? gPicture : f.second);
 
-  // The source held by another program that shares it with nobody, then missing.
-  HANDLE holder = CreateFileA(source.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(CopyToFreeName(source.c_str(), folder.c_str(), &time, 0), 0);
-  CloseHandle(holder);
-  EXPECT_EQ(CopyToFreeName(missing.c_str(), folder.c_str(), &time, 0), 0);
-  EXPECT_EQ(ReadFileText(earlier.c_str()), old);
-  EXPECT_FALSE(Exists(next));
+  // Failing to read its source, then on a missing folder: nothing left, each side told.
+  int sourceFailed = -1, landed = 0, cut = 0;
+  HANDLE held = CreateFileA(source.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  EXPECT_FALSE(CopyToFreeName(held, gDir.c_str(), &time, 0, &sourceFailed, NULL));
+  EXPECT_EQ(sourceFailed, 1);
+  CloseHandle(held);
+  held = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  EXPECT_FALSE(CopyToFreeName(held, (gDir + "\\missing").c_str(), &time, 0, &sourceFailed, NULL));
+  EXPECT_EQ(sourceFailed, 0);
+  EXPECT_EQ(Folder(), before);
 
-  // Readable, it lands under the next name.
-  EXPECT_EQ(CopyToFreeName(source.c_str(), folder.c_str(), &time, 0), 1);
-  EXPECT_EQ(ReadFileText(earlier.c_str()), old);
-  EXPECT_EQ(ReadFileText(next.c_str()), "BM the new picture");
-
-  for (const std::string& f : {earlier, next, source}) DeleteFileA(f.c_str());
-  RemoveDirectoryA(folder.c_str());
+  // Stopped at each step in turn, "_1" taken just before the move onto it: every picture
+  // whole, and the next start's clean-up leaves the folder as a finished copy would.
+  gTake = gDir + "\\PIC_12345_0_1.bmp";
+  for (gStopAt = 1; !landed && gStopAt < 20; gStopAt++) {
+    gSteps = 0;
+    landed = CopyToFreeName(held, gDir.c_str(), &time, 0, &sourceFailed, Step);
+    for (auto& f : Folder()) {
+      if (f.first.compare(0, 4, "PIC_") == 0)
+        EXPECT_TRUE(f.second == "earlier" || f.second == "theirs" || f.second == "picture") << f.first << ": " << f.second;
+      else
+        cut += f.second.find(" bytes") != std::string::npos;
+    }
+    RemoveStrayCopies(gDir.c_str());
+    Files expected = before;
+    if (gTaken) expected["PIC_12345_0_1.bmp"] = "theirs";
+    if (landed) expected["PIC_12345_0_2.bmp"] = "picture";
+    EXPECT_EQ(Folder(), expected) << "stopped at step " << gStopAt;
+  }
+  EXPECT_TRUE(landed);
+  EXPECT_GT(cut, 0);  // stopped part-way through the writing too
+  CloseHandle(held);
+  for (auto& f : Folder()) DeleteFileA((gDir + "\\" + f.first).c_str());
+  RemoveDirectoryA(gDir.c_str());
 }
