@@ -4,6 +4,7 @@
 // Each time the application keeps running, the next capture works, and no output
 // file holds a wrong or partial picture.
 #include <stdlib.h>
+#include <map>
 #include "tests/reliability/app_fixture.h"
 #include "tests/support/file_text.h"
 
@@ -468,4 +469,87 @@ TEST_F(FaultTest, FullTemporaryDiskLeavesNoPartialFile) {
                   "no short temporary file is left and nothing is output; with room again the next capture is whole",
                   std::to_string(clean) + " of " + std::to_string(tried) + " left nothing behind; next capture " +
                       (right ? "whole" : "wrong")));
+}
+
+// The files of the folder that are not among known, with their sizes.
+static std::map<std::string, DWORD> FilesBesides(const std::string& folder, const std::set<std::string>& known) {
+  std::map<std::string, DWORD> files;
+  WIN32_FIND_DATAA f;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &f);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do
+    if (!(f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !known.count(f.cFileName)) files[f.cFileName] = f.nFileSizeLow;
+  while (FindNextFileA(search, &f));
+  FindClose(search);
+  return files;
+}
+
+// The application is killed while it copies a picture into the output folder, at
+// points spread over the copy (as the folder shows it), and started again: a file
+// under a picture's name is always whole, an earlier picture stays as it was, and
+// the next start removes the copy's temporary file and nothing else. The last
+// picture, not killed, lands whole.
+TEST_F(FaultTest, KilledDuringTheOutputCopy) {
+  const int kills = std::max(2, CountFromEnvironment("VISTREL_COPY_KILLS", 8));
+  std::set<std::string> known = {"PIC_1_0.bmp", "~vistrel_copy_.tmp"};  // an earlier picture; a name not the copy's
+  for (const std::string& f : known) ASSERT_TRUE(Fill(outDir + "\\" + f, 100));
+  int early = 0, cut = 0, whole = 0, landed = 0, left = 0, wrong = 0;
+  for (int k = 0; k <= kills; k++) {
+    StartApp();
+    ASSERT_FALSE(HasFatalFailure());
+    std::map<std::string, DWORD> strays = FilesBesides(outDir, known);
+    left += (int)strays.size();
+    EXPECT_TRUE(strays.empty()) << strays.begin()->first << " left after the restart";
+    for (const std::string& f : known) EXPECT_EQ(ReadFileText((outDir + "\\" + f).c_str()), std::string(100, 'f')) << f;
+
+    // A picture of a size of its own, so that it is a new one; the kill comes once the
+    // folder shows k / (kills - 1) of it copied, or later.
+    DWORD size = (32u << 20) + 4096 * k;
+    ASSERT_TRUE(Fill(tempPath, size));
+    ASSERT_TRUE(PostMessageA(main, WM_USER_COPIED, 0, 0));
+    std::map<std::string, DWORD> fresh;
+    auto shown = [&] {
+      fresh = FilesBesides(outDir, known);
+      for (auto& f : fresh)
+        if (f.first.compare(0, 4, "PIC_") == 0 || f.second >= (ULONGLONG)size * k / (kills - 1)) return true;
+      return false;
+    };
+    DWORD start = GetTickCount();
+    while (!shown() && GetTickCount() - start < Timeout) SwitchToThread();
+    if (k < kills) {
+      TerminateProcess(app.handle, 9);
+      DWORD code = 0;
+      EXPECT_TRUE(WaitForExit(app, Timeout, &code));
+      Kill(app);
+      main = NULL;
+    } else {
+      EXPECT_TRUE(WaitUntil([&] { return shown() && fresh.size() == 1 && fresh.begin()->second == size; }, Timeout));
+      ExitApp();
+    }
+    fresh = FilesBesides(outDir, known);
+    std::string picture = ReadFileText(tempPath.c_str());
+    for (auto& f : fresh) {
+      if (f.first.compare(0, 4, "PIC_") != 0) {
+        (f.second < size ? cut : whole)++;
+      } else if (ReadFileText((outDir + "\\" + f.first).c_str()) == picture) {
+        landed++;
+        known.insert(f.first);
+      } else {
+        wrong++;
+        ADD_FAILURE() << f.first << " holds " << f.second << " of " << size << " bytes";
+      }
+    }
+    early += fresh.empty();
+  }
+  tally.badFiles += wrong + left;
+  EXPECT_EQ(landed + early + cut + whole, kills + 1);
+  RecordTrial(Row("The application is killed while it copies a picture of 32 MB into the output folder, at " +
+                      std::to_string(kills) + " points spread over the copy, and started again",
+                  kills,
+                  "every file under a picture's name is whole and the earlier ones untouched; the next start "
+                  "removes the copy's temporary file and nothing else; the last picture, not killed, lands whole",
+                  "killed before the copy showed " + std::to_string(early) + ", while the temporary file was " +
+                      "written " + std::to_string(cut) + ", with it whole " + std::to_string(whole) +
+                      ", after the picture landed " + std::to_string(landed - 1) + "; cut or wrong pictures " +
+                      std::to_string(wrong) + ", temporary files left after a start " + std::to_string(left)));
 }
