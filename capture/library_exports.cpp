@@ -50,13 +50,12 @@ static ATOM RegisteredClassAtom(ATOM (*registerClass)(HINSTANCE), const char* na
   return atom;
 }
 
-// Registers the class unless this process has it already; the atom is kept and published.
-static void RegisterOwnClass(ATOM* atom, DWORD* published, ATOM (*registerClass)(HINSTANCE), const char* name,
-                             const char* step, const char* failed) {
+// Registers the class unless this process has it already; the atom is kept.
+static void RegisterOwnClass(ATOM* atom, ATOM (*registerClass)(HINSTANCE), const char* name, const char* step,
+                             const char* failed) {
   if (*atom != 0) return;
   TraceLog(step);
   *atom = RegisteredClassAtom(registerClass, name);
-  *published = *atom;
   if (*atom == 0) TraceLog(failed);
 }
 
@@ -70,28 +69,23 @@ static void LoadBitmapIntoDC(int id, HBITMAP* bitmap, HDC* dc, BITMAP* info) {
   SelectObject(*dc, *bitmap);
 }
 
-// Creates the windows, classes and bitmaps, each kept in glOwn and published.
+// Creates the windows, classes and bitmaps, each kept in glOwn.
 static void CreateMaskAndPalette(void) {
   TraceLog("glhMaskWnd == NULL, Create MaskWnd");
-  RegisterOwnClass(&glOwn.maskWndClass, &glShared.glMaskWndClass, RegisterMaskWndClass, "MaskWindow",
+  RegisterOwnClass(&glOwn.maskWndClass, RegisterMaskWndClass, "MaskWindow",
                    "RegisterMaskWndClass", "RegisterMaskWndClass Failed");
   TraceLog("CreateWindow (MaskWindow) ");
   glOwn.maskWnd = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOPMOST,
                                   (LPCSTR)(ULONG_PTR)glOwn.maskWndClass, "MaskWindow", WS_BORDER,
                                   CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, glOwn.mainWnd, NULL, glOwn.module, NULL);
-  glShared.glhMaskWnd = glOwn.maskWnd;
   if (glOwn.maskWnd == NULL) TraceLog("CreateWindow (MaskWindow) Failed");
   if (!SetLayeredWindowAttributes(glOwn.maskWnd, 0, kMaskAlpha, LWA_ALPHA))
     TraceLog("SetLayeredWindowAttributes (MaskWindow) Failed");
 
-  RegisterOwnClass(&glOwn.drawToolsWndClass, &glShared.glDrawToolsWndClass, RegisterDrawToolsWndClass,
+  RegisterOwnClass(&glOwn.drawToolsWndClass, RegisterDrawToolsWndClass,
                    "DrawToolsWindow", "RegisterDrawToolsWndClass", "RegisterDrawToolsWndClass Failed");
   LoadBitmapIntoDC(IDB_PALETTE, &glOwn.paletteBmp, &glOwn.paletteDC, &PaletteBmpInfo);
   LoadBitmapIntoDC(IDB_TIPS, &glOwn.tipsBmp, &glOwn.tipsDC, &TipsBmpInfo);
-  glShared.glhPaletteBmp = glOwn.paletteBmp;
-  glShared.glhPaletteDC = glOwn.paletteDC;
-  glShared.glhTipsBmp = glOwn.tipsBmp;
-  glShared.glhTipsDC = glOwn.tipsDC;
   SetRect(&TipsHotRect, 0, 0, 30, 43);
   SetRect(&TipsPosRect, 67, 1, 180, 20);
   SetRect(&TipsColorRect, 67, 20, 180, 40);
@@ -99,25 +93,7 @@ static void CreateMaskAndPalette(void) {
   glOwn.drawToolsWnd = CreateWindowExA(0, (LPCSTR)(ULONG_PTR)glOwn.drawToolsWndClass, "DrawToolsWindow", WS_CHILD,
                                        3, 3, PaletteBmpInfo.bmWidth, PaletteBmpInfo.bmHeight, glOwn.maskWnd, NULL,
                                        glOwn.module, NULL);
-  glShared.glhDrawToolsWnd = glOwn.drawToolsWnd;
   if (glOwn.drawToolsWnd == NULL) TraceLog("CreateWindow (DrawToolsWindow) Failed");
-}
-
-// The library's own module handle is the one its entry point was given; the
-// record's copy of the argument is for others to see.
-extern "C" int WINAPI InitHook(HINSTANCE libraryModule, HWND mainWindow, HINSTANCE appInstance) {
-  TraceLog("InitHook() Start ");
-  ForgetEarlierRun();
-  glShared.glhInstance = libraryModule;
-  glOwn.mainWnd = mainWindow;
-  glShared.glhMainWnd = mainWindow;
-  glShared.glhAppInstance = appInstance;
-  glOwn.captureMode = ControlCopy;
-  glShared.glCaptureMode = ControlCopy;
-  InitToolButtons();
-  if (glOwn.maskWnd == NULL) CreateMaskAndPalette();
-  TraceLog("InitHook() End ");
-  return 1;
 }
 
 // Writes this process's own values over the record's copies: another program may
@@ -136,6 +112,24 @@ static void PublishOwnState(void) {
   glShared.glhTipsDC = glOwn.tipsDC;
   glShared.glCurDrawObj = glOwn.curDrawObj;
   glShared.glDrawObjList = glOwn.drawObjList;
+}
+
+// The library's own module handle is the one its entry point was given; the
+// record's copy of the argument is for others to see.
+extern "C" int WINAPI InitHook(HINSTANCE libraryModule, HWND mainWindow, HINSTANCE appInstance) {
+  TraceLog("InitHook() Start ");
+  ForgetEarlierRun();
+  glShared.glhInstance = libraryModule;
+  glOwn.mainWnd = mainWindow;
+  glShared.glhMainWnd = mainWindow;
+  glShared.glhAppInstance = appInstance;
+  glOwn.captureMode = ControlCopy;
+  glShared.glCaptureMode = ControlCopy;
+  InitToolButtons();
+  if (glOwn.maskWnd == NULL) CreateMaskAndPalette();
+  PublishOwnState();
+  TraceLog("InitHook() End ");
+  return 1;
 }
 
 // Sets or clears WS_EX_TRANSPARENT on the mask; a zero previous style counts as failure.
