@@ -281,9 +281,12 @@ bool AppFixture::MaskOver(RECT visible) {
 
 bool AppFixture::MoveOnto(POINT p, RECT visible) {
   int nudge = 0;
+  // Arming clears the target but leaves the mask where it was: the mask counts only
+  // once the hook has named the window under it again.
   if (WaitUntil([&] {
         MoveMouseTo(p.x + (nudge++ % 3), p.y);
-        return MaskOver(visible);
+        RECT target = WindowRect(rec->glhTargetWnd);
+        return EqualRect(&target, &visible) && MaskOver(visible);
       }, Timeout))
     return true;
   ADD_FAILURE() << "the mask did not come over (" << visible.left << ", " << visible.top << ", " << visible.right

@@ -196,17 +196,20 @@ class SuspendedApplicationTest : public AppFixture {
 // target's queue keeps moving (a posted message is taken within a few seconds: the
 // hook waits a quarter of a second once, then no more); resumed, the application
 // takes the next capture.
+// The application is suspended armed but before its mask was ever shown. Under Wine
+// a window shown under the pointer gets an enter event, which its program turns
+// into a move to that point when it reads it; suspended before it did, the resumed
+// application would move the pointer back onto the control the mask was over.
 TEST_F(SuspendedApplicationTest, HookedProgramKeepsRunningAndTheNextCaptureWorks) {
   StartApp();
   ASSERT_FALSE(HasFatalFailure());
   Target& t = StartTarget(100, 200, 400, 300);
   ASSERT_FALSE(HasFailure());
   ASSERT_TRUE(Arm(IDM_CONTROLCOPY, ControlCopy));
-  ASSERT_TRUE(MoveOnto(SwatchCentre(t, 0), SwatchScreenRect(t, 0)));
+  ASSERT_FALSE(IsWindowVisible(rec->glhMaskWnd));
 
   SetSuspended(app.pid, true);
   suspended = true;
-  // Away from the mask, whose program would have to hand the moves on.
   const int order[] = {1, 2, 1, 2};
   int changes = 0, answered = 0;
   long longest = 0;
