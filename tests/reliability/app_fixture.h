@@ -127,6 +127,9 @@ class AppFixture : public ::testing::Test {
 
   // Arms a capture (a command), waits until the library is armed in that mode.
   bool Arm(UINT command, CaptureMode mode);
+  // Arms RectCopy or DrawCopy with the pointer at end, where the drag to come ends,
+  // and waits for the mask over the screen.
+  bool ArmOverScreen(UINT command, CaptureMode mode, POINT end);
 
   // Whole captures with real input, each expecting one new output file, checked:
   // control k of t in ControlCopy, the whole window of t in WindowCopy, and a

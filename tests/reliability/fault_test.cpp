@@ -443,9 +443,8 @@ TEST_F(FaultTest, FullTemporaryDiskLeavesNoPartialFile) {
   ASSERT_FALSE(HasFailure());
   int tried = 0, clean = 0, right = 0;
   for (int i = 0; i < 2; i++) {
-    ASSERT_TRUE(Arm(IDM_RECTCOPY, RectCopy));
-    ASSERT_TRUE(WaitUntil([&] { return MaskCoversScreen(); }, Timeout));
     POINT a = ClientPoint(t, 10, 10), b = ClientPoint(t, 150, 110);  // 56 KB, 20 KB free
+    ASSERT_TRUE(ArmOverScreen(IDM_RECTCOPY, RectCopy, b));
     DragOnScreen(a, b, main);
     RightClickAt(b);
     EXPECT_TRUE(CaptureTaken(main));

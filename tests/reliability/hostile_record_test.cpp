@@ -107,9 +107,8 @@ TEST_F(HostileRecordTest, JunkInTheRecordNeitherCrashesNorSteersTheApplication) 
   // Between drawing and the capture: the line is in the picture of the whole screen.
   rec->glCurDrawTool = 1;
   rec->glCurColor = RGB(255, 0, 0);
-  ASSERT_TRUE(Arm(IDM_DRAWCOPY, DrawCopy));
-  ASSERT_TRUE(WaitUntil([&] { return MaskCoversScreen(); }, Timeout));
   POINT a = ClientPoint(t, 40, 115), b = ClientPoint(t, 240, 115);
+  ASSERT_TRUE(ArmOverScreen(IDM_DRAWCOPY, DrawCopy, b));
   DragOnScreen(a, b, main, 4);
   // The release has been taken once the object is in the list the record shows.
   ASSERT_TRUE(WaitUntil([&] { return rec->glDrawObjList != NULL && rec->glCurDrawObj == NULL; }, Timeout));
