@@ -10,9 +10,10 @@
 // The record outlives a run while another program still maps the library, so a
 // run that was killed leaves its hook, windows, class atoms, GDI handles and heap
 // pointers behind, and any program may have written anything there since. This
-// process never reads them back (it keeps its own in glOwn); the record is cleared
-// so that whoever reads it sees no earlier run. The current tool and colour carry
-// over. Nothing is armed at start: Wine goes on calling a killed run's hook in the
+// process never reads them back (it keeps its own in glOwn); InitHook writes this
+// run's values over them (PublishOwnState), so that whoever reads the record sees
+// no earlier run. The current tool and colour carry over. Nothing is armed at start,
+// and that comes first: Wine goes on calling a killed run's hook in the
 // programs that had loaded the library, and with its capture still armed that hook
 // would lay the mask over whatever the mouse touches and swallow the right-clicks
 // meant for the new run's windows.
@@ -22,19 +23,8 @@ static void ForgetEarlierRun(void) {
   if (glShared.glhMaskWnd != NULL || glShared.glhHook != NULL || glShared.glMaskWndClass != 0 ||
       glShared.glCurDrawObj != NULL || glShared.glDrawObjList != NULL)
     TraceLog("InitHook: record of an earlier run, reset");
-  glShared.glhHook = NULL;
-  glShared.glhTargetWnd = NULL;
-  glShared.glhMaskWnd = NULL;
-  glShared.glhDrawToolsWnd = NULL;
-  glShared.glMaskWndClass = 0;
-  glShared.glDrawToolsWndClass = 0;
-  glShared.glhPaletteBmp = NULL;
-  glShared.glhPaletteDC = NULL;
-  glShared.glhTipsBmp = NULL;
-  glShared.glhTipsDC = NULL;
-  glShared.glCurDrawObj = NULL;
-  glShared.glDrawObjList = NULL;
   glShared.glCaptured = 1;
+  glShared.glhTargetWnd = NULL;
 }
 
 // A class this process registered before and could not unregister (its windows
