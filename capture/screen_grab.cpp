@@ -67,7 +67,10 @@ HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
 
   HBITMAP bitmap = CreateGrabBitmap(src, w, h, sectionDepth);
   HGDIOBJ previous = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, src, source.left, source.top, SRCCOPY);
+  // The full-screen modes read the desktop as the screen shows it, layered windows
+  // included; the others read the window's own pixels.
+  BitBlt(mem, 0, 0, w, h, src, source.left, source.top,
+         mode == RectCopy || mode == DrawCopy ? SRCCOPY | CAPTUREBLT : SRCCOPY);
   // The caller passes RectCopy and DrawCopy only in the application's process,
   // where the selection and the draw objects live.
   if (mode == DrawCopy) PaintDrawingsOnto(mem, window);

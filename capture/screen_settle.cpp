@@ -4,6 +4,7 @@
 // RectCopy and DrawCopy read the screen itself, so they wait for that before the
 // grab; a picture read at once holds the mask, its selection or its drawings.
 #include "capture/screen_settle.h"
+#include <dwmapi.h>
 #include "common/trace_log.h"
 
 // Points of the screen watched for the mask to go: a grid over its client area.
@@ -62,26 +63,37 @@ static BOOL AnyPointShowsScreen(HDC screen, const POINT* points, const COLORREF*
 
 typedef HRESULT(WINAPI* CompositionEnabledProc)(BOOL*);
 typedef HRESULT(WINAPI* FlushProc)(void);
+typedef HRESULT(WINAPI* SetAttributeProc)(HWND, DWORD, LPCVOID, DWORD);
 
-// Where the desktop is composed, waits for the compositor's next frame, which no
-// longer holds the hidden mask; 1 when it did. Reading points of a composed screen
-// is slow, and the frame is the answer they would give. The compositor's library
-// is a system one and stays loaded once loaded here: loading it is the slow part.
-static BOOL WaitForComposedFrame(void) {
+// The compositor's library, NULL where the system has none (before Vista). It is a
+// system one and stays loaded once loaded here: loading it is the slow part.
+static HMODULE CompositorLibrary(void) {
   char path[MAX_PATH];
   static const char kName[] = "\\dwmapi.dll";
   UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  if (length == 0 || length + sizeof kName > MAX_PATH) return FALSE;
+  if (length == 0 || length + sizeof kName > MAX_PATH) return NULL;
   lstrcpyA(path + length, kName);
   HMODULE dwm = GetModuleHandleA(path);
-  if (dwm == NULL) dwm = LoadLibraryA(path);  // not there before Vista
-  if (dwm == NULL) return FALSE;
+  return dwm != NULL ? dwm : LoadLibraryA(path);
+}
+
+// Where the desktop is composed, the call that waits for the compositor's next frame,
+// which no longer holds a window hidden before it; NULL where it is not.
+static FlushProc ComposedFrameWait(void) {
+  HMODULE dwm = CompositorLibrary();
+  if (dwm == NULL) return NULL;
   CompositionEnabledProc enabled =
       (CompositionEnabledProc)(void*)GetProcAddress(dwm, "DwmIsCompositionEnabled");
   FlushProc flush = (FlushProc)(void*)GetProcAddress(dwm, "DwmFlush");
   BOOL composed = FALSE;
-  return enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) && composed &&
-         SUCCEEDED(flush());
+  return enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) && composed ? flush : NULL;
+}
+
+void KeepMaskHideImmediate(HWND mask) {
+  HMODULE dwm = CompositorLibrary();
+  SetAttributeProc set = dwm == NULL ? NULL : (SetAttributeProc)(void*)GetProcAddress(dwm, "DwmSetWindowAttribute");
+  BOOL disabled = TRUE;
+  if (set != NULL) set(mask, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
 }
 
 // The longest the pixel phase is given to see the display take the hide, and the
@@ -90,8 +102,9 @@ static BOOL WaitForComposedFrame(void) {
 static const DWORD kHideSeenMs = 100;
 static const DWORD kScreenSettleMs = 400;
 
-// The threads and windows awaited in one wait, at the most: a desktop has far fewer
-// under the mask. Threads beyond the table are asked once on their own.
+// The threads and windows awaited in one round, at the most: a desktop has far fewer
+// under the mask. Where there are more, the round is held as soon as its table is
+// full, and the next one starts afresh.
 static const int kRoundThreads = 32;
 static const int kRoundWindows = 128;
 static const int kOwnWindows = 16;
@@ -101,6 +114,7 @@ static const int kOwnWindows = 16;
 struct SettleRound {
   RECT covered;
   DWORD deadline;
+  BOOL inTime;  // every round so far was done in time
   DWORD threads[kRoundThreads];
   HWND asked[kRoundThreads];  // one window of each thread, the one a round trip goes to
   int threadCount;
@@ -122,27 +136,23 @@ static BOOL IsUnderMask(HWND window, const RECT* covered) {
   return IsWindowVisible(window) && GetWindowRect(window, &r) && IntersectRect(&common, &r, covered);
 }
 
-// The index of the thread in the round, added when new; -1 when the table is full.
-static int ThreadIndex(SettleRound* round, DWORD thread, HWND window) {
-  for (int i = 0; i < round->threadCount; i++)
-    if (round->threads[i] == thread) return i;
-  if (round->threadCount == kRoundThreads) return -1;
-  round->threads[round->threadCount] = thread;
-  round->asked[round->threadCount] = window;
-  return round->threadCount++;
-}
+static void HoldRound(SettleRound* round);
 
 // A window of another thread below the mask: its thread is asked, and its update
 // region awaited. A hung window is left as it stands.
 static void AddForeignWindow(SettleRound* round, HWND window, DWORD thread) {
   if (IsHungAppWindow(window)) return;
-  int index = ThreadIndex(round, thread, window);
-  if (index < 0) {
-    DWORD_PTR answer;
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, TimeLeft(round->deadline), &answer);
-    return;
+  int index = 0;
+  while (index < round->threadCount && round->threads[index] != thread) index++;
+  if (index == kRoundThreads || round->windowCount == kRoundWindows) {
+    HoldRound(round);
+    index = 0;
   }
-  if (round->windowCount == kRoundWindows) return;
+  if (index == round->threadCount) {
+    round->threads[index] = thread;
+    round->asked[index] = window;
+    round->threadCount++;
+  }
   round->windows[round->windowCount] = window;
   round->windowThread[round->windowCount++] = index;
 }
@@ -213,61 +223,75 @@ static BOOL AnyWindowToDraw(const SettleRound* round) {
 }
 
 // A display that does not compose shows what the mask covered once the windows
-// below have drawn it. Those of this thread draw here; every other thread is asked
-// to take the hide in, then its windows' update regions are awaited (cleared when it
-// paints them), and then it is asked once more: it has come back to its queue after
-// painting, and a window system that puts a thread's drawing on the display when the
-// thread next waits for messages (Wine) has put it there. 1 when all was done in time.
+// below have drawn it. Those of this thread draw here; every other thread in the
+// round is asked to take the hide in, then its windows' update regions are awaited
+// (cleared when it paints them), and then it is asked once more: it has come back to
+// its queue after painting, and a window system that puts a thread's drawing on the
+// display when the thread next waits for messages (Wine) has put it there. The round
+// then starts afresh.
+static void HoldRound(SettleRound* round) {
+  round->answering = round->threadCount == kRoundThreads ? 0xFFFFFFFFu : (1u << round->threadCount) - 1;
+  DWORD asked = AskThreads(round);
+  // This thread draws while the others answer. What it drew reaches the display
+  // when it next waits for messages.
+  while (round->ownCount > 0)
+    RedrawWindow(round->own[--round->ownCount], NULL, NULL,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);
+  BOOL inTime = AwaitAnswers(round, asked);
+  while (AnyWindowToDraw(round) && TimeLeft(round->deadline) > 0)
+    MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
+  inTime = !AnyWindowToDraw(round) && inTime;
+  asked = AskThreads(round);
+  round->inTime = AwaitAnswers(round, asked) && inTime && round->inTime;
+  round->threadCount = round->windowCount = 0;
+}
+
+// Every window below the mask, with the desktop, in as many rounds as the tables
+// need. 1 when all was done in time.
 static BOOL LetScreenRedraw(const RECT* covered, DWORD deadline) {
   SettleRound round;
   round.covered = *covered;
   round.deadline = deadline;
+  round.inTime = TRUE;
   round.threadCount = round.windowCount = round.ownCount = 0;
   EnumWindows(AddWindowUnderMask, (LPARAM)&round);
   HWND desktop = GetDesktopWindow();
   DWORD desktopThread = GetWindowThreadProcessId(desktop, NULL);
   if (desktopThread != GetCurrentThreadId()) AddForeignWindow(&round, desktop, desktopThread);
-  round.answering = round.threadCount == kRoundThreads ? 0xFFFFFFFFu : (1u << round.threadCount) - 1;
-  DWORD asked = AskThreads(&round);
-  // This thread draws while the others answer. What it drew reaches the display
-  // when it next waits for messages.
-  for (int i = 0; i < round.ownCount; i++)
-    RedrawWindow(round.own[i], NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);
-  BOOL inTime = AwaitAnswers(&round, asked);
-  while (AnyWindowToDraw(&round) && TimeLeft(deadline) > 0)
-    MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
-  inTime = !AnyWindowToDraw(&round) && inTime;
-  asked = AskThreads(&round);
-  return AwaitAnswers(&round, asked) && inTime;
+  HoldRound(&round);
+  return round.inTime;
 }
 
 BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
+  // On a composed desktop reading a screen point waits for the compositor: none is
+  // read there, and the compositor's next frame is the answer they would give.
+  FlushProc composedFrame = ComposedFrameWait();
   POINT points[kSampleCount];
   COLORREF before[kSampleCount];
   RECT covered;
   GetWindowRect(mask, &covered);
-  HDC screen = GetDC(NULL);
-  SamplePoints(mask, points);
-  if (screen != NULL)
+  HDC screen = composedFrame == NULL ? GetDC(NULL) : NULL;
+  if (screen != NULL) {
+    SamplePoints(mask, points);
     for (int i = 0; i < kSampleCount; i++) before[i] = GetPixel(screen, points[i].x, points[i].y);
+  }
   ShowWindow(mask, SW_HIDE);
   onHidden();
   DWORD start = GetTickCount();
-  BOOL settled = WaitForComposedFrame();
-  if (!settled) {
-    // First the display takes the hide: a watched point shows it, and the windows
-    // below have been told what to draw. The wait takes nothing from the queue, but
-    // lets the window system work on this thread meanwhile. A screen on which no
-    // watched point can show the change (all of it the mask's colour) runs into the
-    // limit of this phase.
-    BOOL seen = FALSE;
-    while (screen != NULL && !(seen = AnyPointShowsScreen(screen, points, before, kMaskClientColour)) &&
-           TimeLeft(start + kHideSeenMs) > 0)
-      MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
-    settled = LetScreenRedraw(&covered, start + kScreenSettleMs) && seen;
-    if (!settled) TraceLog("HideMaskAndWaitForScreen() Time limit reached");
-  }
+  if (composedFrame != NULL && SUCCEEDED(composedFrame())) return TRUE;
+  // First the display takes the hide: a watched point shows it, and the windows
+  // below have been told what to draw. The wait takes nothing from the queue, but
+  // lets the window system work on this thread meanwhile. A screen on which no
+  // watched point can show the change (all of it the mask's colour) runs into the
+  // limit of this phase. A desktop that stopped composing after it was asked has
+  // no watched points: its windows are awaited all the same.
+  BOOL seen = composedFrame != NULL;
+  while (screen != NULL && !(seen = AnyPointShowsScreen(screen, points, before, kMaskClientColour)) &&
+         TimeLeft(start + kHideSeenMs) > 0)
+    MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, 0);
+  BOOL settled = LetScreenRedraw(&covered, start + kScreenSettleMs) && seen;
+  if (!settled) TraceLog("HideMaskAndWaitForScreen() Time limit reached");
   if (screen != NULL) ReleaseDC(NULL, screen);
   return settled;
 }

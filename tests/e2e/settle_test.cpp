@@ -1,6 +1,6 @@
 // The screen a full-screen capture reads once the mask is hidden: what the windows
-// below have drawn, not the mask. A window of the test's own, on a thread of its own,
-// answers sent messages at once but paints late, or stops answering altogether; the
+// below have drawn, not the mask. Windows of the test's own, each on a thread of its
+// own, answer sent messages at once but paint late, or stop answering altogether; the
 // real application's skinned main window lies under its own mask. Run on the shared
 // display and on one without a compositor, where a window's pixels come back only
 // when its program draws them again.
@@ -10,16 +10,30 @@ static const UINT WM_APP_REPAINT_LATE = WM_APP + 40;  // wParam colour, lParam d
 static const UINT WM_APP_BLOCK = WM_APP + 41;         // stop taking messages until released
 static const COLORREF Blue = RGB(0, 0, 255), Green = RGB(0, 160, 0);
 
-// A solid window on a thread of its own. Told to change colour, it invalidates
-// itself and paints only once the delay has passed; meanwhile it answers sent
-// messages at once. Told to block, its thread takes no message until released.
+// A solid window on a thread of its own, top-level or a child of another thread's
+// window. Told to change colour, it invalidates itself and paints only once the
+// delay has passed; meanwhile it answers sent messages at once. Told to block, its
+// thread takes no message until released. With showWhenAsked, a paint empties the
+// update region but its pixels reach the display only when a message is next sent
+// to the thread (as a window system that shows a thread's drawing when the thread
+// next waits), before the thread answers it.
 struct Painter {
-  RECT rect = {0, 0, 0, 0};
+  RECT rect = {0, 0, 0, 0};  // in the parent's client area for a child
+  HWND parent = NULL;
+  bool showWhenAsked = false;
   COLORREF colour = Blue;
   DWORD paintAt = 0;
   HWND window = NULL;
   HANDLE thread = NULL, ready = NULL, blocked = NULL, release = NULL;
 };
+
+static void Fill(HDC dc, HWND window, COLORREF colour) {
+  RECT client;
+  GetClientRect(window, &client);
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
+}
 
 static LRESULT CALLBACK PainterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Painter* p = (Painter*)GetWindowLongPtrA(window, GWLP_USERDATA);
@@ -28,10 +42,15 @@ static LRESULT CALLBACK PainterProc(HWND window, UINT message, WPARAM wParam, LP
       if ((LONG)(p->paintAt - GetTickCount()) > 0) return 0;  // not yet: the update region stays
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
-      HBRUSH brush = CreateSolidBrush(p->colour);
-      FillRect(dc, &ps.rcPaint, brush);
-      DeleteObject(brush);
+      if (!p->showWhenAsked) Fill(dc, window, p->colour);
       EndPaint(window, &ps);
+      if (p->showWhenAsked) {
+        MsgWaitForMultipleObjectsEx(0, NULL, 2000, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        dc = GetDC(window);
+        Fill(dc, window, p->colour);
+        ReleaseDC(window, dc);
+        MsgWaitForMultipleObjectsEx(0, NULL, 0, QS_ALLINPUT, 0);  // puts the drawing on the display
+      }
       return 0;
     }
     case WM_ERASEBKGND:
@@ -60,8 +79,9 @@ static DWORD WINAPI PainterThread(void* param) {
   wc.hInstance = GetModuleHandleA(NULL);
   wc.lpszClassName = "VistrelTestPainter";
   RegisterClassA(&wc);
-  p->window = CreateWindowExA(WS_EX_NOACTIVATE, wc.lpszClassName, "", WS_POPUP, p->rect.left, p->rect.top,
-                              p->rect.right - p->rect.left, p->rect.bottom - p->rect.top, NULL, NULL,
+  p->window = CreateWindowExA(p->parent ? 0 : WS_EX_NOACTIVATE, wc.lpszClassName, "",
+                              p->parent ? WS_CHILD : WS_POPUP | WS_CLIPCHILDREN, p->rect.left, p->rect.top,
+                              p->rect.right - p->rect.left, p->rect.bottom - p->rect.top, p->parent, NULL,
                               wc.hInstance, NULL);
   SetWindowLongPtrA(p->window, GWLP_USERDATA, (LONG_PTR)p);
   ShowWindow(p->window, SW_SHOWNOACTIVATE);
@@ -84,29 +104,45 @@ static DWORD WINAPI PainterThread(void* param) {
 
 class SettleTest : public MaskFixture {
  protected:
-  Painter painter;
+  Painter painters[40];
+  int painterCount = 0;
 
-  // The painter over the screen rectangle r, shown in blue.
-  void StartPainter(RECT r) {
-    painter.rect = r;
-    painter.ready = CreateEventA(NULL, TRUE, FALSE, NULL);
-    painter.blocked = CreateEventA(NULL, TRUE, FALSE, NULL);
-    painter.release = CreateEventA(NULL, TRUE, FALSE, NULL);
-    painter.thread = CreateThread(NULL, 0, PainterThread, &painter, 0, NULL);
-    ASSERT_EQ(WaitForSingleObject(painter.ready, Timeout), WAIT_OBJECT_0);
-    POINT c = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  // One more painter over the rectangle r, shown in blue.
+  void StartPainter(RECT r, HWND parent = NULL) {
+    Painter& p = painters[painterCount++];
+    p.rect = r;
+    p.parent = parent;
+    p.ready = CreateEventA(NULL, TRUE, FALSE, NULL);
+    p.blocked = CreateEventA(NULL, TRUE, FALSE, NULL);
+    p.release = CreateEventA(NULL, TRUE, FALSE, NULL);
+    p.thread = CreateThread(NULL, 0, PainterThread, &p, 0, NULL);
+    ASSERT_EQ(WaitForSingleObject(p.ready, Timeout), WAIT_OBJECT_0);
+    RECT s = ScreenRect(p);
+    POINT c = {(s.left + s.right) / 2, (s.top + s.bottom) / 2};
     ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{c.x, c.y, c.x + 1, c.y + 1}).At(c.x, c.y) == Blue; },
                           Timeout));
   }
+  // Painter i of a grid of 40 small ones right of the target.
+  static RECT Cell(int i) {
+    int x = 560 + 70 * (i % 8), y = 300 + 70 * (i / 8);
+    return RECT{x, y, x + 60, y + 60};
+  }
+  static RECT ScreenRect(const Painter& p) {
+    RECT r;
+    GetWindowRect(p.window, &r);
+    return r;
+  }
   void TearDown() override {
-    if (painter.thread != NULL) {
-      SetEvent(painter.release);
-      PostMessageA(painter.window, WM_CLOSE, 0, 0);
-      WaitForSingleObject(painter.thread, Timeout);
-      CloseHandle(painter.thread);
-      CloseHandle(painter.ready);
-      CloseHandle(painter.blocked);
-      CloseHandle(painter.release);
+    // Children first: each window is closed by its own thread.
+    while (painterCount > 0) {
+      Painter& p = painters[--painterCount];
+      SetEvent(p.release);
+      PostMessageA(p.window, WM_CLOSE, 0, 0);
+      WaitForSingleObject(p.thread, Timeout);
+      CloseHandle(p.thread);
+      CloseHandle(p.ready);
+      CloseHandle(p.blocked);
+      CloseHandle(p.release);
     }
     MaskFixture::TearDown();
   }
@@ -126,29 +162,51 @@ class SettleTest : public MaskFixture {
   }
 };
 
-// The painter changes colour under the mask and paints it a while after the
-// right-click, answering every message sent to it meanwhile: the picture holds the
-// new colour, as do the target's swatches and client area.
-TEST_F(SettleTest, PictureHoldsWhatAWindowPaintsAfterTheHide) {
-  RECT r = {700, 120, 900, 260};
-  StartPainter(r);
+// Painters change colour under the mask and paint a while after the right-click,
+// answering every message sent to them meanwhile: a child window inside another
+// thread's window, and a window whose pixels show only once it is asked again. The
+// picture holds the new colours, as do the target's swatches and client area.
+TEST_F(SettleTest, PictureHoldsWhatWindowsPaintAfterTheHide) {
+  StartPainter(RECT{700, 120, 900, 260});
+  StartPainter(RECT{50, 40, 150, 100}, painters[0].window);
+  StartPainter(RECT{950, 120, 1100, 260});
+  painters[2].showWhenAsked = true;
   ArmFullScreen(DrawCopy);
-  SendMessageA(painter.window, WM_APP_REPAINT_LATE, Green, 150);
+  SendMessageA(painters[1].window, WM_APP_REPAINT_LATE, Green, 250);
+  SendMessageA(painters[2].window, WM_APP_REPAINT_LATE, Green, 100);
   BmpFile bmp = CaptureScreen();
-  EXPECT_EQ(Off(bmp, r, Green), 0);
+  EXPECT_EQ(Off(bmp, ScreenRect(painters[1]), Green), 0);
+  EXPECT_EQ(Off(bmp, ScreenRect(painters[2]), Green), 0);
   EXPECT_EQ(Off(bmp, SwatchScreenRect(0), TargetSwatchColours[0]), 0);
   POINT client = ClientPoint(5, 5);
   EXPECT_EQ(bmp.Pixel(client.x, client.y), TargetClientColour);
 }
 
-// The painter's thread takes no message at all: the capture does not wait for it
-// beyond its limit (well under the generous bound here), and the picture holds
-// the other windows as drawn.
-TEST_F(SettleTest, WindowThatStopsAnsweringIsNotWaitedFor) {
-  RECT r = {700, 120, 900, 260};
-  StartPainter(r);
-  PostMessageA(painter.window, WM_APP_BLOCK, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(painter.blocked, Timeout), WAIT_OBJECT_0);
+// More threads hold windows under the mask than one round of the wait has room for,
+// and each paints late, its pixels shown only once asked again: the picture holds
+// every one, taken well within the bound.
+TEST_F(SettleTest, PictureHoldsWhatFortyThreadsPaintAfterTheHide) {
+  for (int i = 0; i < 40; i++) StartPainter(Cell(i));
+  ArmFullScreen(DrawCopy);
+  for (int i = 0; i < 40; i++) {
+    painters[i].showWhenAsked = true;
+    SendMessageA(painters[i].window, WM_APP_REPAINT_LATE, Green, 150);
+  }
+  DWORD start = GetTickCount();
+  BmpFile bmp = CaptureScreen();
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  for (int i = 0; i < 40; i++) EXPECT_EQ(Off(bmp, Cell(i), Green), 0) << "painter " << i;
+}
+
+// The painters' threads take no message at all, more of them than one round of the
+// wait has room for: the capture does not wait for them beyond its limit (well under
+// the generous bound here), and the picture holds the other windows as drawn.
+TEST_F(SettleTest, WindowsThatStopAnsweringAreNotWaitedFor) {
+  for (int i = 0; i < 40; i++) StartPainter(Cell(i));
+  for (int i = 0; i < 40; i++) {
+    PostMessageA(painters[i].window, WM_APP_BLOCK, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(painters[i].blocked, Timeout), WAIT_OBJECT_0);
+  }
   ArmFullScreen(DrawCopy);
   DWORD start = GetTickCount();
   BmpFile bmp = CaptureScreen();

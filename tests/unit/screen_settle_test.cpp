@@ -87,6 +87,23 @@ bool ScreenShows(int x, int y, COLORREF colour) {
   return now == colour;
 }
 
+// A window over the backdrop on a thread of its own that takes no message from the
+// start: in time the system counts it as hung.
+struct Hanging {
+  HWND window;
+  HANDLE ready, release;
+};
+
+DWORD WINAPI HangingThread(void* param) {
+  Hanging* h = (Hanging*)param;
+  h->window = CreateWindowExA(WS_EX_NOACTIVATE, "VistrelTestBackdrop", "", WS_POPUP | WS_VISIBLE, 110, 110, 60, 60,
+                              NULL, NULL, GetModuleHandleA(NULL), NULL);
+  SetEvent(h->ready);
+  WaitForSingleObject(h->release, INFINITE);
+  DestroyWindow(h->window);
+  return 0;
+}
+
 // The window colour of the scheme set to navy for one test, and the scheme's own put
 // back afterwards, whatever the test's assertions did: later tests, and programs
 // started later, see the scheme unchanged.
@@ -108,8 +125,9 @@ class NavySchemeTest : public ::testing::Test {
 };
 
 // The mask as the library registers and paints it, shown over a black window while
-// the window colour of the scheme is navy: its client area shows white, and the wait
-// after the hide ends on the screen showing it gone, not at its limit.
+// the window colour of the scheme is navy, and over a window the system counts as
+// hung: its client area shows white, and the wait after the hide ends on the screen
+// showing it gone, not at its limit, held up by neither.
 TEST_F(NavySchemeTest, MaskIsSeenGoingWhateverTheWindowColour) {
   HINSTANCE instance = GetModuleHandleA(NULL);
   WNDCLASSA wc;
@@ -125,11 +143,21 @@ TEST_F(NavySchemeTest, MaskIsSeenGoingWhateverTheWindowColour) {
   mask = CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOPMOST, "MaskWindow", "", WS_POPUP, 100, 100,
                          300, 200, NULL, NULL, instance, NULL);
   ASSERT_TRUE(backdrop != NULL && mask != NULL);
+  Hanging hung = {NULL, CreateEventA(NULL, TRUE, FALSE, NULL), CreateEventA(NULL, TRUE, FALSE, NULL)};
+  HANDLE thread = CreateThread(NULL, 0, HangingThread, &hung, 0, NULL);
+  WaitForSingleObject(hung.ready, 30000);
   SetLayeredWindowAttributes(mask, 0, kMaskAlpha, LWA_ALPHA);
   ShowWindow(mask, SW_SHOWNOACTIVATE);
   UpdateWindow(mask);
   EXPECT_TRUE(ScreenShows(250, 200, RGB(255, 255, 255)));
+  for (DWORD start = GetTickCount(); !IsHungAppWindow(hung.window) && GetTickCount() - start < 30000;) Sleep(10);
+  EXPECT_TRUE(IsHungAppWindow(hung.window));
   EXPECT_TRUE(HideMaskAndWaitForScreen(mask, Nothing));
+  SetEvent(hung.release);
+  WaitForSingleObject(thread, 30000);
+  CloseHandle(thread);
+  CloseHandle(hung.ready);
+  CloseHandle(hung.release);
 }
 
 }  // namespace
