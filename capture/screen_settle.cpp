@@ -104,7 +104,8 @@ static const DWORD kScreenSettleMs = 400;
 
 // The threads and windows awaited in one round, at the most: a desktop has far fewer
 // under the mask. Where there are more, the round is held as soon as its table is
-// full, and the next one starts afresh.
+// full, and the next one starts afresh: a thread met again after its round is asked
+// again in the next.
 static const int kRoundThreads = 32;
 static const int kRoundWindows = 128;
 static const int kOwnWindows = 16;
