@@ -127,8 +127,7 @@ TEST_F(HostileRecordTest, JunkInTheRecordNeitherCrashesNorSteersTheApplication) 
   // application's thread passes the right-click on to the mask, which takes the
   // selection, or the screen with the drawing.
   for (CaptureMode armed : {RectCopy, DrawCopy}) {
-    POINT c = ClientPoint(t, 10, 10), d = ClientPoint(t, 150, 110);
-    if (armed == DrawCopy) c = a, d = b;
+    POINT c = armed == RectCopy ? ClientPoint(t, 10, 10) : a, d = armed == RectCopy ? ClientPoint(t, 150, 110) : b;
     ASSERT_TRUE(ArmOverScreen(armed == RectCopy ? IDM_RECTCOPY : IDM_DRAWCOPY, armed, d));
     rec->glCaptureMode = armed == RectCopy ? ControlCopy : WindowCopy;
     DragOnScreen(c, d, main, 4);
@@ -166,8 +165,8 @@ TEST_F(HostileRecordTest, JunkInTheRecordNeitherCrashesNorSteersTheApplication) 
                   "while RectCopy and DrawCopy are armed",
                   moments,
                   "the application neither crashes nor hangs; the named window keeps its place, size, styles, "
-                  "region and visibility; the captures are whole (the drawing in the picture, the selection as dragged); "
-                  "the exit gives 0",
+                  "region and visibility; the captures are whole (the drawing in the picture, the selection as "
+                  "dragged); the exit gives 0",
                   std::to_string(steady) + " of " + std::to_string(moments) + " moments left the window and the "
                       "application as they were, " + std::to_string(worked) + " of " + std::to_string(moments) +
                       " captures or exits worked" + (off.empty() ? "" : " (off: " + off + ")")));
