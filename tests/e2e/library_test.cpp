@@ -10,14 +10,13 @@
 
 static const DWORD Timeout = 30000;
 
-// The test's main window: counts what the library sends it and the right presses
-// it gets, and notes at each WM_USER_COPIED (where the output stage would begin)
+// The test's main window: counts the captures announced and the right presses it
+// gets, and notes at each WM_USER_COPIED (where the output stage would begin)
 // whether the record still names a hook.
 static SharedCaptureState* gRecord;
-static LONG gNewWindows, gCopied, gCopiedWhileHooked, gRightPresses;
+static LONG gCopied, gCopiedWhileHooked, gRightPresses;
 static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_USER_NEWWINDOW: gNewWindows++; return 0;
     case WM_USER_COPIED: gCopied++; gCopiedWhileHooked += gRecord->glhHook != NULL; return 0;
     case WM_RBUTTONDOWN: gRightPresses++; return 0;
   }
@@ -96,7 +95,7 @@ class LibraryTest : public ::testing::Test {
     rec = SharedRecordOf(lib);
     ASSERT_TRUE(rec != NULL);
     gRecord = rec;
-    gNewWindows = gCopied = gCopiedWhileHooked = gRightPresses = 0;
+    gCopied = gCopiedWhileHooked = gRightPresses = 0;
     WNDCLASSA wc;
     ZeroMemory(&wc, sizeof(wc));
     wc.lpfnWndProc = MainProc;
