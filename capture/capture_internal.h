@@ -25,6 +25,9 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 // idle_hook.cpp: removes the hook once a capture is taken, on the application's
 // thread; called elsewhere (in a hooked program), asks the mask's thread to.
 void ReleaseIdleHook(HWND mask);
+// Removes the hook this process set; UnhookWindowsHookEx's result. A hook whose
+// removal was refused is kept (StartHook arms it again, the next removal retries).
+BOOL RemoveOwnHook(void);
 // Posted to the mask by a hooked program that has taken a capture.
 static const UINT WM_USER_HOOKIDLE = WM_USER + 110;
 

@@ -23,7 +23,21 @@ void ReleaseIdleHook(HWND mask) {
   // Armed again in the meantime: the hook has work to do.
   if (glShared.glCaptured != 1 || glOwn.hook == NULL) return;
   TraceLog("Capture taken, UnhookWindowsHookEx");
-  if (!UnhookWindowsHookEx(glOwn.hook)) TraceLog("UnhookWindowsHookEx Failed");
+  RemoveOwnHook();
+}
+
+BOOL RemoveOwnHook(void) {
+  if (glOwn.hook == NULL) return FALSE;
+  BOOL removed = UnhookWindowsHookEx(glOwn.hook);
+  if (!removed) {
+    DWORD error = GetLastError();
+    TraceLog("UnhookWindowsHookEx Failed");
+    // Refused, the hook stays installed: forgotten, it would go on beside the one
+    // the next StartHook sets, and nothing could remove it. A handle that names no
+    // hook any more (removed behind this process's back) is all that is let go.
+    if (error != ERROR_INVALID_HOOK_HANDLE) return FALSE;
+  }
   glOwn.hook = NULL;
   glShared.glhHook = NULL;
+  return removed;
 }

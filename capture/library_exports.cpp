@@ -138,6 +138,7 @@ extern "C" int WINAPI StartHook(CaptureMode mode) {
   glShared.glhTargetWnd = NULL;
   glSelection.x1 = glSelection.y1 = glSelection.x2 = glSelection.y2 = 0;
 
+  // A hook kept because its removal was refused is still installed: it serves again.
   if (glOwn.hook == NULL) {
     TraceLog("glhHook == NULL, SetWindowsHookEx");
     glOwn.hook = SetWindowsHookExA(WH_MOUSE, MouseHookProc, glOwn.module, 0);
@@ -203,13 +204,9 @@ static void DeleteOwnBitmap(HBITMAP* bitmap, HBITMAP* published) {
 // program may have put there.
 extern "C" int WINAPI StopHook(void) {
   TraceLog("StopHook() Start");
-  BOOL result = FALSE;
-  if (glOwn.hook != NULL) {
-    result = UnhookWindowsHookEx(glOwn.hook);
-    if (!result) TraceLog("UnhookWindowsHookEx Failed");
-    glOwn.hook = NULL;
-  }
-  glShared.glhHook = NULL;
+  // A hook whose removal is refused stays this process's, published, for the next try.
+  BOOL result = RemoveOwnHook();
+  glShared.glhHook = glOwn.hook;
   // The mask itself is owned by the main window and goes with it.
   glOwn.maskWnd = NULL;
   glShared.glhMaskWnd = NULL;

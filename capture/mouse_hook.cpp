@@ -1,6 +1,7 @@
 // MouseHookProc: the global WH_MOUSE hook. It runs inside every program that
 // retrieves mouse input, so it touches only the shared record's window handles
-// and switches and the system's mouse record: no heap, no GDI handles, nothing
+// and switches, the system's mouse record and, in the application's own process,
+// the windows and mode that process keeps: no heap, no GDI handles, nothing
 // allocated on the mouse-move path. Any program may write the record: each call
 // reads a field once, and acts on a window the record names only once that window
 // has proved to be the application's.
@@ -35,11 +36,18 @@ static HWND CandidateFor(HWND window, CaptureMode mode) {
   return last;
 }
 
-// Whether main and mask are the application's windows: the mask a live
-// "MaskWindow" owned by main, both of one process. A record naming anything else
-// (another program's windows, windows of a run that is gone) names no application:
-// nothing is sent to it, hidden or captured for it.
+// The hook also runs on the application's own thread: for its own windows, and on
+// 64-bit Windows for every 64-bit program (the system calls a 32-bit hook there on
+// the thread that set it). There the application is what this process made.
+static BOOL InApplicationProcess(void) { return glOwn.mainWnd != NULL; }
+
+// Whether main and mask are the application's windows: in its own process the very
+// windows it made; elsewhere the mask a live "MaskWindow" owned by main, both of one
+// process. A record naming anything else (another program's windows, windows of a
+// run that is gone) names no application: nothing is sent to it, hidden or captured
+// for it.
 static BOOL IsApplication(HWND main, HWND mask) {
+  if (InApplicationProcess()) return main == glOwn.mainWnd && mask == glOwn.maskWnd && mask != NULL;
   if (main == NULL || mask == NULL || !IsWindow(mask)) return FALSE;
   char name[16];
   if (GetClassNameA(mask, name, sizeof(name)) == 0 || lstrcmpA(name, "MaskWindow") != 0) return FALSE;
@@ -107,7 +115,9 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
   if (hook == NULL) TraceLog("glhHook == NULL");
   if (glShared.glhInstance == NULL) TraceLog("glhInstance == NULL");
   if (glShared.glCaptured == 1) return PassOn(hook, code, wParam, lParam);
-  CaptureMode mode = glShared.glCaptureMode;
+  // The application's own process knows the mode it armed, whatever the record says:
+  // in RectCopy and DrawCopy its mask takes the right-click.
+  CaptureMode mode = InApplicationProcess() ? glOwn.captureMode : glShared.glCaptureMode;
   if (mode == RectCopy || mode == DrawCopy) return PassOn(hook, code, wParam, lParam);
   if (code < 0) return PassOn(hook, code, wParam, lParam);
   switch (wParam) {

@@ -2,11 +2,79 @@
 // InitHook, StartHook in each mode, MoveMaskWindow, StopHook.
 #include <gtest/gtest.h>
 #include "capture/capture_internal.h"
+#include "capture/draw_objects.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/e2e/host/lib_host.h"
+#include "tests/e2e/target/target_layout.h"
+#include "tests/support/bmp_file.h"
+
+static const DWORD Timeout = 30000;
+
+// The test's main window: counts the captures announced and the right presses it
+// gets, and notes at each WM_USER_COPIED (where the output stage would begin)
+// whether the record still names a hook.
+static SharedCaptureState* gRecord;
+static LONG gCopied, gCopiedWhileHooked, gRightPresses;
+static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_USER_COPIED: gCopied++; gCopiedWhileHooked += gRecord->glhHook != NULL; return 0;
+    case WM_RBUTTONDOWN: gRightPresses++; return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Points module's import of that name at replacement; the import it had, or null.
+static void* PatchImport(HMODULE module, const char* name, void* replacement) {
+  BYTE* base = (BYTE*)module;
+  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+  DWORD at = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + at); d->Name != 0; d++) {
+    IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
+    IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
+    for (; names->u1.AddressOfData != 0; names++, slots++) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+          lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name, name) != 0)
+        continue;
+      DWORD protect;
+      VirtualProtect(slots, sizeof(*slots), PAGE_READWRITE, &protect);
+      void* previous = (void*)slots->u1.Function;
+      slots->u1.Function = (ULONG_PTR)replacement;
+      VirtualProtect(slots, sizeof(*slots), protect, &protect);
+      return previous;
+    }
+  }
+  return NULL;
+}
+
+// The library's UnhookWindowsHookEx while a test replaces it: notes the handle, then
+// by gUnhookError gives the system's own answer (0), refuses and leaves the hook
+// installed (ERROR_ACCESS_DENIED), or removes it and answers as for a handle that
+// names no hook (ERROR_INVALID_HOOK_HANDLE: removed behind the library's back).
+static BOOL(WINAPI* gRealUnhook)(HHOOK);
+static HHOOK gUnhooked;
+static DWORD gUnhookError;
+static BOOL WINAPI TestUnhook(HHOOK hook) {
+  gUnhooked = hook;
+  if (gUnhookError == ERROR_ACCESS_DENIED) {
+    SetLastError(gUnhookError);
+    return FALSE;
+  }
+  BOOL removed = gRealUnhook(hook);
+  if (gUnhookError == 0) return removed;
+  SetLastError(gUnhookError);
+  return FALSE;
+}
+
+// A real right-click whose press carries the position.
+static void RightClickAt(POINT p) {
+  INPUT input[2] = {MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_RIGHTDOWN, p.x, p.y), MouseInput(MOUSEEVENTF_RIGHTUP)};
+  SendInput(2, input, sizeof(INPUT));
+}
 
 class LibraryTest : public ::testing::Test {
  protected:
   HMODULE lib = NULL;
+  void* unhook = NULL;  // the library's own import, while a test replaces it
   HWND main = NULL;
   SharedCaptureState* rec = NULL;
   InitHookFn initHook = NULL;
@@ -26,13 +94,22 @@ class LibraryTest : public ::testing::Test {
     setConfig = (SetConfigFn)GetProcAddress(lib, "SetConfig");
     rec = SharedRecordOf(lib);
     ASSERT_TRUE(rec != NULL);
-    main = CreateWindowExA(0, "STATIC", "library test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
+    gRecord = rec;
+    gCopied = gCopiedWhileHooked = gRightPresses = 0;
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "LibraryTestMain";
+    RegisterClassA(&wc);
+    main = CreateWindowExA(0, "LibraryTestMain", "library test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
                            GetModuleHandleA(NULL), NULL);
     ASSERT_EQ(initHook(lib, main, GetModuleHandleA(NULL)), 1);
     border = GetSystemMetrics(SM_CYBORDER);
     caption = GetSystemMetrics(SM_CYCAPTION);
   }
   void TearDown() override {
+    if (unhook) PatchImport(lib, "UnhookWindowsHookEx", unhook);
     if (main) DestroyWindow(main);
     if (stopHook) stopHook();
   }
@@ -180,21 +257,160 @@ TEST_F(LibraryTest, SetConfigStoresTheClipboardSwitch) {
   EXPECT_EQ(rec->glCopyToClipboard, 0);
 }
 
-// Idle, the hook has nothing to do: a capture taken on this thread (a right-click
-// on the mask) removes it, and the next StartHook installs it again.
-TEST_F(LibraryTest, ACaptureRemovesTheHookUntilTheNextStartHook) {
+// Idle, the hook has nothing to do: a capture removes it before the output stage
+// begins (at WM_USER_COPIED), whether taken on this thread (a right-click on the
+// mask) or by the hook inside another program, and the next StartHook installs it
+// again.
+TEST_F(LibraryTest, ACaptureRemovesTheHookBeforeTheOutputStage) {
   ASSERT_EQ(startHook(RectCopy), 1);
   ASSERT_NE(rec->glhHook, (HHOOK)NULL);
   SendMessageA(rec->glhMaskWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
   EXPECT_EQ(rec->glCaptured, 1);
   EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
-  DeleteFileA(CaptureTempPath().c_str());
+  EXPECT_TRUE(WaitUntil([&] { return gCopied == 1; }, Timeout));
   ASSERT_EQ(startHook(WindowCopy), 1);
   EXPECT_NE(rec->glhHook, (HHOOK)NULL);
   EXPECT_EQ(rec->glCaptured, 0);
   // A hooked program's word that it took a capture: while one is armed the hook stays.
   SendMessageA(rec->glhMaskWnd, WM_USER_HOOKIDLE, 0, 0);
   EXPECT_NE(rec->glhHook, (HHOOK)NULL);
+
+  Process target = Launch(BinDir() + "Target.exe");
+  HWND window = WaitForWindow(TargetClass, TargetTitle, target.pid, Timeout);
+  ASSERT_TRUE(window != NULL && WaitUntil([&] { return IsWindowVisible(window) != 0; }, Timeout));
+  ASSERT_EQ(startHook(ControlCopy), 1);
+  POINT at = {80, 60};  // swatch 0
+  HWND control = ChildWindowFromPoint(window, at);
+  ClientToScreen(window, &at);
+  int nudge = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    MoveMouseTo(at.x + nudge++ % 3, at.y);
+    return rec->glhTargetWnd == control;
+  }, Timeout));
+  RightClickAt(at);
+  EXPECT_TRUE(WaitUntil([&] { return gCopied == 2; }, Timeout)) << gCopied << " captures";
+  EXPECT_EQ(gCopiedWhileHooked, 0);
+  EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
+  Kill(target);
+  DeleteFileA(CaptureTempPath().c_str());
+}
+
+// A removal that fails leaves the hook installed: it is kept, armed again instead of
+// a second hook beside it, and removed by the StopHook that can. A hook removed
+// behind the library's back is gone: the next StartHook sets a new one. (Under Wine
+// the system refuses only a handle that names no hook.)
+TEST_F(LibraryTest, AHookWhoseRemovalFailsIsKeptUntilItIsRemoved) {
+  unhook = PatchImport(lib, "UnhookWindowsHookEx", (void*)TestUnhook);
+  ASSERT_TRUE(unhook != NULL);
+  gRealUnhook = (BOOL(WINAPI*)(HHOOK))unhook;
+  gUnhookError = ERROR_INVALID_HOOK_HANDLE;
+  ASSERT_EQ(startHook(RectCopy), 1);
+  HHOOK gone = rec->glhHook;
+  SendMessageA(rec->glhMaskWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  EXPECT_EQ(gUnhooked, gone);
+  ASSERT_EQ(startHook(RectCopy), 1);
+  HHOOK kept = rec->glhHook;
+  EXPECT_TRUE(kept != NULL && kept != gone);
+
+  gUnhookError = ERROR_ACCESS_DENIED;
+  SendMessageA(rec->glhMaskWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  EXPECT_EQ(rec->glCaptured, 1);
+  EXPECT_EQ(rec->glhHook, kept);
+  ASSERT_EQ(startHook(WindowCopy), 1);
+  EXPECT_EQ(rec->glhHook, kept);
+  stopHook();
+  EXPECT_EQ(rec->glhHook, kept);
+  gUnhookError = 0;
+  gUnhooked = NULL;
+  stopHook();
+  EXPECT_EQ(gUnhooked, kept) << "the hook was left installed";
+  EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
+  DeleteFileA(CaptureTempPath().c_str());
+}
+
+// On the application's thread (its own windows; on 64-bit Windows every 64-bit
+// program) the hook knows what the application made: a record naming another
+// program's main window and its MaskWindow sends that program nothing and takes no
+// capture for it.
+TEST_F(LibraryTest, OnTheApplicationsThreadTheRecordNamesNoOtherApplication) {
+  Process host = Launch(BinDir() + "LibHost.exe");
+  HWND hostWindow = WaitForWindow(LibHostClass, NULL, host.pid, Timeout);
+  ASSERT_TRUE(hostWindow != NULL);
+  DWORD_PTR news = 1, copies = 1;
+  ASSERT_TRUE(SendMessageTimeoutA(hostWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &news));  // InitHook done
+  HWND hostMask = FindProcessWindow("MaskWindow", "MaskWindow", host.pid);
+  ASSERT_TRUE(hostMask != NULL);
+  HWND probe = CreateWindowExA(WS_EX_TOPMOST, "LibraryTestMain", "probe", WS_POPUP | WS_VISIBLE, 300, 300, 200, 150,
+                               NULL, NULL, GetModuleHandleA(NULL), NULL);
+  ASSERT_EQ(startHook(ControlCopy), 1);
+  rec->glhMainWnd = hostWindow;
+  rec->glhMaskWnd = hostMask;
+  int nudge = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    MoveMouseTo(400 + nudge++ % 3, 370);
+    return rec->glhTargetWnd == probe;
+  }, Timeout));
+  RightClickAt(POINT{400, 370});
+  EXPECT_TRUE(WaitUntil([&] { return gRightPresses == 1; }, Timeout)) << "the press was swallowed";
+  SendMessageTimeoutA(hostWindow, WM_APP_COUNT_OF, WM_USER_NEWWINDOW, 0, SMTO_ABORTIFHUNG, 10000, &news);
+  SendMessageTimeoutA(hostWindow, WM_APP_COUNT_OF, WM_USER_COPIED, 0, SMTO_ABORTIFHUNG, 10000, &copies);
+  EXPECT_EQ(news, 0u);
+  EXPECT_EQ(copies, 0u);
+  EXPECT_EQ(rec->glCaptured, 0);
+  DestroyWindow(probe);
+  PostMessageA(hostWindow, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  EXPECT_TRUE(WaitForExit(host, Timeout, &code));
+  Kill(host);
+}
+
+// The record's mode and object under construction are input: written in the middle
+// of a drag they change neither the drag nor what the right-click takes, and the
+// object they name is neither linked, changed nor freed.
+TEST_F(LibraryTest, ModeAndObjectWrittenIntoTheRecordMidDragChangeNothing) {
+  std::string temp = CaptureTempPath();
+  ASSERT_EQ(startHook(RectCopy), 1);
+  HWND mask = rec->glhMaskWnd;
+  SendMessageA(mask, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 60));
+  rec->glCaptureMode = ControlCopy;
+  SendMessageA(mask, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(170, 140));
+  SendMessageA(mask, WM_LBUTTONUP, 0, MAKELPARAM(170, 140));
+  rec->glCaptureMode = DrawCopy;
+  SendMessageA(mask, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(170, 140));
+  BmpFile bmp = ReadBmpFile(temp.c_str());
+  EXPECT_EQ(bmp.width, 120);
+  EXPECT_EQ(bmp.height, 80);
+
+  DrawObj* foreign = (DrawObj*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(DrawObj));
+  foreign->kind = DrawObjRectangle;
+  SetRect(&foreign->rect, 20, 300, 60, 340);
+  foreign->colour = RGB(0, 255, 0);
+  const DrawObj before = *foreign;
+  const COLORREF ink = RGB(255, 0, 255);
+  ASSERT_EQ(startHook(DrawCopy), 1);
+  rec->glCurDrawTool = DrawObjLine;
+  rec->glCurColor = ink;
+  SendMessageA(mask, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 200));
+  rec->glCurDrawObj = foreign;
+  rec->glCaptureMode = RectCopy;
+  SendMessageA(mask, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 200));
+  rec->glCurDrawObj = foreign;
+  SendMessageA(mask, WM_LBUTTONUP, 0, MAKELPARAM(300, 200));
+  rec->glCurDrawObj = foreign;
+  rec->glCaptureMode = ControlCopy;
+  POINT origin = {0, 0};
+  ClientToScreen(mask, &origin);
+  SendMessageA(mask, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 200));
+  bmp = ReadBmpFile(temp.c_str());
+  EXPECT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  int inked = 0;
+  for (int x = 100; x < 300; x++)
+    for (int y = 197; y <= 203; y++) inked += bmp.Pixel(origin.x + x, origin.y + y) == ink;
+  EXPECT_GE(inked, 400) << "the line is not in the picture";
+  EXPECT_EQ(memcmp(foreign, &before, sizeof(before)), 0);
+  EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, foreign));
+  HeapFree(GetProcessHeap(), 0, foreign);
+  DeleteFileA(temp.c_str());
 }
 
 TEST_F(LibraryTest, StopHookReleasesOnceAndForgetsEverything) {
