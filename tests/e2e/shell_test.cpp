@@ -204,14 +204,29 @@ TEST_F(ShellTest, TrayRightClickOpensTheCaptureMenuAndItsFirstItemArmsWindowCopy
     return r.left >= 500;
   }, Timeout));
   POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MoveMouseTo(at.x, at.y);
-  ClickButton(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   HWND menu = NULL;
-  ASSERT_TRUE(WaitUntil([&] { return (menu = OpenMenu()) != NULL; }, Timeout));
   RECT m;
-  GetWindowRect(menu, &m);
-  EXPECT_EQ(m.right, at.x);
-  EXPECT_EQ(m.bottom, at.y);
+  auto openMenu = [&] {
+    MoveMouseTo(at.x, at.y);
+    ClickButton(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    if (!WaitUntil([&] { return (menu = OpenMenu()) != NULL; }, Timeout)) return false;
+    GetWindowRect(menu, &m);
+    EXPECT_EQ(m.right, at.x);
+    EXPECT_EQ(m.bottom, at.y);
+    return true;
+  };
+  ASSERT_TRUE(openMenu());
+
+  // A real click on the bare desktop, below and right of the tray, closes the menu
+  // and chooses nothing.
+  POINT away = {r.right + 150, r.bottom + 150};
+  ASSERT_TRUE(WindowFromPoint(away) == GetDesktopWindow());
+  INPUT click[2] = {MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN, away.x, away.y),
+                    MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP, away.x, away.y)};
+  SendInput(2, click, sizeof(INPUT));
+  EXPECT_TRUE(WaitUntil([] { return OpenMenu() == NULL; }, Timeout));
+  EXPECT_TRUE(shared->glhHook == NULL);
+  ASSERT_TRUE(openMenu());
 
   // The first item, "复制 主窗口区域", chosen with a real click near the menu's top
   // (menus are the program's own objects, not readable from here).
