@@ -66,8 +66,8 @@ static void ShowMainMenu(HWND window) {
   TraceLog("WM_RBUTTONDOWN/WM_LBUTTONDOWN");
   POINT cursor;
   GetCursorPos(&cursor);
-  // The owner in the foreground, and a message after: a menu closes at a click
-  // outside it only so.
+  // The owner must be the foreground window, and get a message after the menu,
+  // or the menu stays open when the user clicks elsewhere.
   SetForegroundWindow(window);
   TrackPopupMenu(GetSubMenu(GetMenu(window), 0), TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN,
                  cursor.x, cursor.y, 0, window, NULL);
