@@ -1,6 +1,7 @@
 // The main window: its class, its creation at start-up and MainWndProc.
 #include "app/app_state.h"
 #include "common/command_ids.h"
+#include "common/message_filter.h"
 #include "common/trace_log.h"
 #include "res/app_resource.h"
 
@@ -65,8 +66,12 @@ static void ShowMainMenu(HWND window) {
   TraceLog("WM_RBUTTONDOWN/WM_LBUTTONDOWN");
   POINT cursor;
   GetCursorPos(&cursor);
+  // The owner must be the foreground window, and get a message after the menu,
+  // or the menu stays open when the user clicks elsewhere.
+  SetForegroundWindow(window);
   TrackPopupMenu(GetSubMenu(GetMenu(window), 0), TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN,
                  cursor.x, cursor.y, 0, window, NULL);
+  PostMessageA(window, WM_NULL, 0, 0);
 }
 
 static void OnTrayNotify(HWND window, LPARAM lParam) {
@@ -122,9 +127,13 @@ static int OnCommand(HWND window, UINT id) {
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
+    case WM_CREATE: {
       gTaskbarCreatedMsg = RegisterWindowMessageA("TaskbarCreated");
+      // From the hooked programs, and the shell's broadcast when it restarts.
+      const UINT fromBelow[] = {WM_USER_NEWWINDOW, WM_USER_COPIED, gTaskbarCreatedMsg};
+      AllowMessagesFromLowerPrograms(window, fromBelow, 3);
       return 0;
+    }
     case WM_DESTROY:
       OnDestroy();
       return 0;

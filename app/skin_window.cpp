@@ -75,7 +75,13 @@ void OnSkinMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
                gDragStartRect.bottom - gDragStartRect.top, FALSE);
     return;
   }
-  gHotButton = HitTestSkinButton(window, (int)LOWORD(lParam), (int)HIWORD(lParam));
+  // The left button alone, held from a press elsewhere: a drag running over the
+  // window arms no button, and disarms one that a hover left armed (the pointer may
+  // leave the window straight from a button), or its release here would post it.
+  if (wParam == MK_LBUTTON)
+    gHotButton = 0;
+  else
+    gHotButton = HitTestSkinButton(window, (int)LOWORD(lParam), (int)HIWORD(lParam));
   SetCursor(LoadCursorA(NULL, (LPCSTR)(gHotButton ? IDC_HAND : IDC_ARROW)));
 }
 

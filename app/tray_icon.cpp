@@ -47,7 +47,11 @@ int DeleteTrayIcon(HWND window) {
 void ShowCaptureMenu(HWND window, int x, int y) {
   HMENU menu = LoadMenuA(ghInstance, MAKEINTRESOURCEA(IDR_CAPTUREMENU));
   if (menu == NULL) return;
+  // The owner must be the foreground window, and get a message after the menu,
+  // or the menu stays open when the user clicks elsewhere.
+  SetForegroundWindow(window);
   TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, x, y, 0,
                  window, NULL);
+  PostMessageA(window, WM_NULL, 0, 0);
   DestroyMenu(menu);
 }

@@ -3,6 +3,7 @@
 #include "capture/capture_internal.h"
 #include "capture/mask_handlers.h"
 #include "capture/shared_state.h"
+#include "common/message_filter.h"
 #include "common/trace_log.h"
 
 ATOM RegisterMaskWndClass(HINSTANCE instance) {
@@ -85,6 +86,10 @@ static void OnActivate(WPARAM state) {
 
 LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CREATE:
+      // Posted by a hooked program that took a capture.
+      AllowMessagesFromLowerPrograms(window, &WM_USER_HOOKIDLE, 1);
+      return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(window, wParam, lParam);
       return 0;

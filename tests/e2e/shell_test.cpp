@@ -204,20 +204,46 @@ TEST_F(ShellTest, TrayRightClickOpensTheCaptureMenuAndItsFirstItemArmsWindowCopy
     return r.left >= 500;
   }, Timeout));
   POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MoveMouseTo(at.x, at.y);
-  ClickButton(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
   HWND menu = NULL;
-  ASSERT_TRUE(WaitUntil([&] { return (menu = OpenMenu()) != NULL; }, Timeout));
   RECT m;
-  GetWindowRect(menu, &m);
-  EXPECT_EQ(m.right, at.x);
-  EXPECT_EQ(m.bottom, at.y);
+  // Each press and release carries its position: a late echo of an earlier move
+  // cannot move it.
+  auto clickAt = [](POINT p, DWORD down, DWORD up) {
+    INPUT click[2] = {MouseInput(MOUSEEVENTF_MOVE | down, p.x, p.y), MouseInput(MOUSEEVENTF_MOVE | up, p.x, p.y)};
+    SendInput(2, click, sizeof(INPUT));
+  };
+  // Open once the menu shows and its loop holds the mouse (shown first, it takes the
+  // capture after).
+  auto openMenu = [&] {
+    clickAt(at, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    GUITHREADINFO gui;
+    gui.cbSize = sizeof(gui);
+    if (!WaitUntil([&] {
+          return (menu = OpenMenu()) != NULL && GetGUIThreadInfo(GetWindowThreadProcessId(main, NULL), &gui) &&
+                 gui.hwndCapture != NULL && (gui.flags & GUI_INMENUMODE);
+        }, Timeout))
+      return false;
+    GetWindowRect(menu, &m);
+    EXPECT_EQ(m.right, at.x);
+    EXPECT_EQ(m.bottom, at.y);
+    return true;
+  };
+  ASSERT_TRUE(openMenu());
+
+  // A real click on the bare desktop, below and right of the tray, closes the menu
+  // and chooses nothing.
+  POINT away = {r.right + 150, r.bottom + 150};
+  ASSERT_TRUE(WindowFromPoint(away) == GetDesktopWindow());
+  clickAt(away, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(WaitUntil([] { return OpenMenu() == NULL; }, Timeout));
+  EXPECT_TRUE(shared->glhHook == NULL);
+  ASSERT_TRUE(openMenu());
 
   // The first item, "复制 主窗口区域", chosen with a real click near the menu's top
   // (menus are the program's own objects, not readable from here).
   EXPECT_TRUE(shared->glhHook == NULL);
-  MoveMouseTo((m.left + m.right) / 2, m.top + GetSystemMetrics(SM_CYMENUSIZE) / 2 + 2);
-  ClickButton(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  clickAt({(m.left + m.right) / 2, m.top + GetSystemMetrics(SM_CYMENUSIZE) / 2 + 2}, MOUSEEVENTF_LEFTDOWN,
+          MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(WaitUntil([&] { return shared->glhHook != NULL && OpenMenu() == NULL; }, Timeout));
   EXPECT_EQ(shared->glCaptureMode, WindowCopy);
 }

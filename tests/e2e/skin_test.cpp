@@ -228,27 +228,33 @@ TEST_F(SkinTest, DragMovesTheWindowByTheCursorOffsetAndKeepsItsSize) {
 }
 
 // A move with the left button alone that no press in the window began (posted by
-// another program, or a drag begun elsewhere running onto the window) is a hover:
-// before any press, after the release, and after a move without the button (a
-// release outside the window), the window keeps its place and size.
+// another program, or a drag begun elsewhere running onto the window): before any
+// press, after the release, and after a move without the button (a release outside
+// the window), the window keeps its place and size, and no button is armed, neither
+// one under the move nor one that a hover left armed, so the release posts nothing.
 TEST_F(SkinTest, MovesWithTheLeftButtonThatNoPressHereBeganLeaveTheWindowAlone) {
   RECT expected = WindowRect(), r;
-  auto strayMove = [&](const char* when) {
+  auto strayMove = [&](const char* when, int x, int y) {
     ASSERT_TRUE(PutCursor(-70, -40));
-    Mouse(WM_MOUSEMOVE, MK_LBUTTON, 60, 90);
+    Mouse(WM_MOUSEMOVE, MK_LBUTTON, x, y);
     r = WindowRect();
     EXPECT_TRUE(EqualRect(&r, &expected)) << when;
   };
-  strayMove("before any press");
+  strayMove("before any press", 357, 22);
+  Mouse(WM_LBUTTONUP, 0, 357, 22);
   Press(60, 90);
   DragTo(20, 10, 2);
   Mouse(WM_LBUTTONUP, 0, 60, 90);
   OffsetRect(&expected, 20, 10);
-  strayMove("after the release");
+  Mouse(WM_MOUSEMOVE, 0, 391, 22);  // hide, then out of the window straight away
+  strayMove("after the release", 60, 90);
+  Mouse(WM_LBUTTONUP, 0, 60, 90);
   Press(60, 90);
   Mouse(WM_MOUSEMOVE, 0, 60, 90);
-  strayMove("after a move without the button");
+  strayMove("after a move without the button", 357, 22);
+  Mouse(WM_LBUTTONUP, 0, 357, 22);
   ExpectSkinSize();
+  ExpectNothingPosted();
 }
 
 TEST_F(SkinTest, EachHotButtonPostsItsCommandAtTheRelease) {
@@ -315,11 +321,13 @@ TEST_F(SkinTest, PressOffTheButtonsDraggedOntoOnePostsNothing) {
 
 // The window moves only for the left button alone: with another button or a
 // modifier key held as well the moves are pointing moves, which set the hot
-// button, so the release then counts.
+// button, so the release then counts. Once the key is let go the drag goes on,
+// the window again following the cursor's offset from the press.
 TEST_F(SkinTest, LeftButtonWithAnotherKeyHeldPointsInsteadOfDragging) {
-  RECT before = WindowRect();
   HCURSOR arrow = CursorOver(300, 22);
   Press(300, 22);
+  DragTo(12, 7, 1);
+  RECT before = WindowRect();
   ASSERT_TRUE(PutCursor(40, 30));
   for (WPARAM extra : {MK_SHIFT, MK_CONTROL, MK_MBUTTON, MK_RBUTTON}) {
     Mouse(WM_MOUSEMOVE, MK_LBUTTON | extra, 340, 22);
@@ -329,6 +337,7 @@ TEST_F(SkinTest, LeftButtonWithAnotherKeyHeldPointsInsteadOfDragging) {
   }
   RECT after = WindowRect();
   EXPECT_TRUE(EqualRect(&before, &after));
+  DragTo(-25, 16, 3);
   Mouse(WM_LBUTTONUP, 0, 357, 22);
   EXPECT_TRUE(WaitForDialog(app.pid, SettingsCaption, Timeout) != NULL);
 }
