@@ -23,11 +23,15 @@ static const char OldPicture[] = "an earlier picture";
 static const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 static const char LogPath[] = "c:\\Capture_Log.txt";
 
-// Where the user's Pictures folder is, for every program of this prefix from now on.
-static void SetPicturesFolder(const std::string& path, DWORD type = REG_EXPAND_SZ) {
+// Where the user's Pictures folder is, for every program of this prefix from now on
+// (the system's own choice when empty).
+static void SetPicturesFolder(const std::string& path) {
   HKEY key;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL), 0);
-  RegSetValueExA(key, "My Pictures", 0, type, (const BYTE*)path.c_str(), (DWORD)path.size() + 1);
+  if (path.empty())
+    RegDeleteValueA(key, "My Pictures");
+  else
+    RegSetValueExA(key, "My Pictures", 0, REG_EXPAND_SZ, (const BYTE*)path.c_str(), (DWORD)path.size() + 1);
   RegCloseKey(key);
 }
 
