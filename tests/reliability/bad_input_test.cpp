@@ -462,6 +462,7 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
     ASSERT_FALSE(HasFatalFailure());
     bool off = rec->glCopyToClipboard == 0;
     std::string file = CaptureInto(t, PicturesFolder(), ".bmp");
+    outDir = base;  // the folder the fixture removes at the end
     DialogView v = ViewSettings();
     bool ok = off && !file.empty() && v.shown && v.folder == PicturesFolder() && v.bmp && !v.jpg && !v.clipboard &&
               !v.autoMinimize;
@@ -589,6 +590,7 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
       ASSERT_FALSE(HasFatalFailure());
       std::vector<std::string> inBase = FilesIn(base);
       bool pictures = !CaptureInto(t, PicturesFolder(), ".bmp").empty() && FilesIn(base) == inBase;
+      outDir = base;
       std::string saved = SaveFolder(path);
       bool alive = Alive(app) && Answers(main);
       bool ok = pictures && saved == PicturesFolder() && alive;
@@ -683,8 +685,11 @@ TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
   ASSERT_FALSE(HasFatalFailure());
   Target& u = StartTarget(100, 200, 400, 300);
   ASSERT_TRUE(u.window != NULL);
+  size_t inPictures = FilesIn(PicturesFolder()).size();
   bool nameTraced = CaptureTraced(RectCopy, u, 0, FolderChain(longOut, outDir), "APP Output file name too long\n");
+  bool rescued = FilesIn(PicturesFolder()).size() == inPictures + 1;
   EXPECT_TRUE(nameTraced);
+  EXPECT_TRUE(rescued) << "the picture is not in the Pictures folder";
   EXPECT_TRUE(Alive(app) && Answers(main));
   ExitApp();
   DeleteFileA(logPath);
@@ -692,10 +697,12 @@ TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
   RecordTrial(Row("A temporary folder of 85 characters (the capture and the application), then an output folder "
                   "of 85 characters: no path or name fits in 99",
                   attempts,
-                  "nothing is written, under no cut name; the trace says \"TempFileName too long, no file\" (library), "
+                  "nothing is written there, under no cut name (the last picture goes to the Pictures folder); the "
+                  "trace says \"TempFileName too long, no file\" (library), "
                   "\"GetCaptureTempPath Failed\" and \"Output file name too long\" (application); the program answers "
                   "and exits with 0",
                   std::to_string(quiet) + " of " + std::to_string(attempts) + " captures wrote nothing; trace lines " +
-                      (libraryTraced && appTraced && nameTraced ? "all there" : "missing")));
+                      (libraryTraced && appTraced && nameTraced ? "all there" : "missing") + "; the last picture " +
+                      (rescued ? "in" : "not in") + " the Pictures folder"));
   RemoveFolder(traced.substr(0, traced.size() - 1));
 }
