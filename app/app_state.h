@@ -45,8 +45,18 @@ extern const char kKeyFileFormat[];
 extern const char kKeyClipboard[];
 extern const char kKeyAutoStartup[];
 extern const char kKeyAutoMinimize[];
-extern const char kDefaultSavePath[];  // "c:\\", for a missing or unusable folder
+extern const char kDefaultSavePath[];  // "c:\\", where the system names no Pictures folder
 void LoadConfig(void);
+// Whether path names an existing folder (a file of that name is none).
+int IsExistingFolder(const char* path);
+// The user's own Pictures folder, made if it is missing; 0 (and an empty path) when
+// the system names none or its path would not fit.
+int GetPicturesFolder(char path[kSettingSize]);
+// The folder pictures go to when the profile names none: the Pictures folder, else "c:\\".
+void DefaultSavePath(char path[kSettingSize]);
+// SavePath as the output stage uses it: the stored folder when it is an existing
+// folder, else the default.
+void ReadSavePath(char path[kSettingSize]);
 void ReadSetting(const char* key, char value[kSettingSize]);
 void WriteSetting(const char* key, const char* value);
 int SettingEquals(const char* value, const char* expected);

@@ -13,14 +13,6 @@ static void WriteCheckBox(HWND dialog, int control, const char* key) {
   WriteSetting(key, IsDlgButtonChecked(dialog, control) == BST_CHECKED ? "True" : "False");
 }
 
-// Whether the typed text can serve as the output folder: an existing folder.
-// A file of that name would make every copy of the output stage fail unseen.
-static int IsExistingFolder(const char* path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
-  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 // Reads the profile itself rather than gSettings, so that values LoadConfig
 // reads leniently (a lower-case "bmp", an "AutoMinimize" of "yes") show as what
 // a save would write for them.
@@ -28,8 +20,9 @@ static void OnInitDialog(HWND dialog) {
   char value[kSettingSize];
   DressDialog(dialog);
 
-  ReadSetting(kKeySavePath, value);
-  SetDlgItemTextA(dialog, IDC_SAVEPATH, value[0] != '\0' ? value : kDefaultSavePath);
+  // The folder the pictures go to: the default where the profile names no usable one.
+  ReadSavePath(value);
+  SetDlgItemTextA(dialog, IDC_SAVEPATH, value);
 
   ReadSetting(kKeyFileFormat, value);
   int bmp = value[0] == '\0' || SettingEquals(value, "BMP");
@@ -47,8 +40,9 @@ static void OnSave(HWND dialog) {
   ZeroMemory(folder, sizeof(folder));
   int length = GetDlgItemTextA(dialog, IDC_SAVEPATH, folder, sizeof(folder));
   if (folder[0] != '\0') {
-    int usable = length < kSettingSize && IsExistingFolder(folder);
-    WriteSetting(kKeySavePath, usable ? folder : kDefaultSavePath);
+    // Only an existing folder: a file of that name would make every copy fail.
+    if (length >= kSettingSize || !IsExistingFolder(folder)) DefaultSavePath(folder);
+    WriteSetting(kKeySavePath, folder);
   }
   WriteSetting(kKeyFileFormat, IsDlgButtonChecked(dialog, IDC_FORMAT_BMP) == BST_CHECKED ? "BMP" : "JPG");
   WriteCheckBox(dialog, IDC_CLIPBOARD, kKeyClipboard);

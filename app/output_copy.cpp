@@ -9,6 +9,8 @@
 static const char kTempPrefix[] = "~vistrel_copy_";
 static const char kTempSuffix[] = ".tmp";
 enum { kTempDigits = 8, kTempAttempts = 16, kCopyChunk = 65536 };
+// How long a copy's temporary file is left alone after its last write.
+enum { kStrayMinutes = 5 };
 
 // What the move loop and the steps end in, besides 1 and 0: the step hook stopped the copy.
 enum { kStopped = -1 };
@@ -25,6 +27,11 @@ static int NextOutputName(char name[100], const char* savePath, const SYSTEMTIME
   }
   TraceLog("%s", name);
   return 1;
+}
+
+int TraceOutputName(const char* savePath, const SYSTEMTIME* time, int jpgFlag) {
+  char name[100];
+  return NextOutputName(name, savePath, time, jpgFlag, 0);
 }
 
 // Creates a new temporary file in the folder, open to this copy alone, and writes its
@@ -62,27 +69,43 @@ static int WriteWholeCopy(HANDLE source, HANDLE dest, const char* tempName, int*
       return kStopped;
     }
   }
-  // Dated as the picture, as a plain file copy would be. Flushed before it takes its
-  // name: a machine that stops after the move must not find the name over data that
-  // never reached the disk.
-  FILETIME written;
-  if (whole && GetFileTime(source, NULL, NULL, &written)) SetFileTime(dest, NULL, NULL, &written);
+  // Flushed before it takes its name: a machine that stops after the move must not
+  // find the name over data that never reached the disk. It keeps the time of its
+  // writing until then, which tells a copy under way from one a kill left.
   if (whole && !FlushFileBuffers(dest)) whole = 0;
   if (!CloseHandle(dest)) whole = 0;
   return whole;
 }
 
+// Dates the picture as its source, as a plain file copy would; one that cannot be
+// opened for it keeps the time of the copy.
+static void DateAsSource(const char* name, HANDLE source) {
+  FILETIME written;
+  if (!GetFileTime(source, NULL, NULL, &written)) return;
+  HANDLE file = CreateFileA(name, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (file == INVALID_HANDLE_VALUE) return;
+  SetFileTime(file, NULL, NULL, &written);
+  CloseHandle(file);
+}
+
 // Gives the whole temporary file the first free output name: 1 when it took one, 0
 // when there was none to take, kStopped.
-static int MoveToFreeName(const char* tempName, const char* savePath, const SYSTEMTIME* time, int jpgFlag,
-                          CopyStepHook step) {
+static int MoveToFreeName(HANDLE source, const char* tempName, const char* savePath, const SYSTEMTIME* time,
+                          int jpgFlag, CopyStepHook step) {
   char name[100];
   for (int suffix = 0; suffix <= kMaxOutputSuffix; suffix++) {
-    if (!NextOutputName(name, savePath, time, jpgFlag, suffix)) return 0;
+    // The first name is in the trace already, from before the copy.
+    if (suffix == 0 ? !FormatOutputName(name, savePath, time, jpgFlag, 0)
+                    : !NextOutputName(name, savePath, time, jpgFlag, suffix))
+      return 0;
     if (!GoOn(step, kCopyNaming, name)) return kStopped;
     // A rename that never replaces: whatever lies under the name, there before or put
     // there a moment ago, stays as it is, and the picture takes the next suffix.
-    if (MoveFileExA(tempName, name, 0)) return 1;
+    if (MoveFileExA(tempName, name, 0)) {
+      DateAsSource(name, source);
+      return 1;
+    }
     if (!NameIsTaken(GetLastError())) {
       TraceLog("MoveFileEx Failed");
       return 0;
@@ -109,7 +132,7 @@ int CopyToFreeName(HANDLE source, const char* savePath, const SYSTEMTIME* time, 
     return 0;
   }
   int result = WriteWholeCopy(source, dest, tempName, sourceFailed, step);
-  if (result == 1) result = MoveToFreeName(tempName, savePath, time, jpgFlag, step);
+  if (result == 1) result = MoveToFreeName(source, tempName, savePath, time, jpgFlag, step);
   else if (result == 0) TraceLog("CopyFile Failed");
   if (result == kStopped) return 0;
   if (result == 0) DeleteFileA(tempName);
@@ -130,6 +153,16 @@ static int IsCopyTempName(const char* name) {
   return 1;
 }
 
+// Whether the file was written less than kStrayMinutes ago (or dates from later than
+// now): another Vistrel's copy may be between its close and its move.
+static int IsRecent(const FILETIME* written) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULONGLONG at = (ULONGLONG)written->dwHighDateTime << 32 | written->dwLowDateTime;
+  ULONGLONG limit = ((ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime) - kStrayMinutes * 60 * 10000000ULL;
+  return at > limit;
+}
+
 void RemoveStrayCopies(const char* savePath) {
   char path[MAX_PATH];
   wsprintfA(path, "%s\\%s*%s", savePath, kTempPrefix, kTempSuffix);
@@ -138,10 +171,13 @@ void RemoveStrayCopies(const char* savePath) {
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     // The search also matches short names; only the whole name counts.
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsCopyTempName(found.cFileName)) {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsCopyTempName(found.cFileName) &&
+        !IsRecent(&found.ftLastWriteTime)) {
       wsprintfA(path, "%s\\%s", savePath, found.cFileName);
-      // A copy under way holds its file open to nobody else: that one stays.
-      DeleteFileA(path);
+      // Removed only once nobody else has it open: an open to this search alone,
+      // deleting the file as it closes, is refused while any other handle is on it.
+      HANDLE stray = CreateFileA(path, DELETE, 0, NULL, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+      if (stray != INVALID_HANDLE_VALUE) CloseHandle(stray);
     }
   } while (FindNextFileA(search, &found));
   FindClose(search);

@@ -35,14 +35,36 @@ void StartOutputStage(void) {
   if (GetCaptureTempPath(tempPath) && GetFileAttributesExA(tempPath, GetFileExInfoStandard, &info))
     RememberLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
   RemoveStrayCopies(gSettings.savePath);
+  char pictures[kSettingSize];
+  if (GetPicturesFolder(pictures) && lstrcmpiA(pictures, gSettings.savePath) != 0) RemoveStrayCopies(pictures);
+}
+
+// Copies the picture source holds into the output folder, when its name fits there
+// (nameFits), and where that folder refuses it (no right to write, gone, full) into
+// the user's Pictures folder. Returns 0 when reading source failed, else 1: the
+// picture landed, or both folders refused it.
+static int OutputPicture(HANDLE source, int nameFits, const SYSTEMTIME* time) {
+  int sourceFailed = 0, jpgFlag = gSettings.jpgFlag;
+  if (nameFits && CopyToFreeName(source, gSettings.savePath, time, jpgFlag, &sourceFailed, NULL)) return 1;
+  if (sourceFailed) return 0;
+  char pictures[kSettingSize];
+  if (!GetPicturesFolder(pictures)) {
+    TraceLog("SHGetFolderPath Failed");
+    return 1;
+  }
+  // The output folder is the Pictures folder itself: it has refused already.
+  if (lstrcmpiA(pictures, gSettings.savePath) == 0) return 1;
+  TraceLog("Output folder refused the picture, saving it in the Pictures folder");
+  if (TraceOutputName(pictures, time, jpgFlag)) CopyToFreeName(source, pictures, time, jpgFlag, &sourceFailed, NULL);
+  return !sourceFailed;
 }
 
 // The encoder replaces whatever lies at its destination and fails on a file another
 // program has open, so it writes next to the temporary file, under the same name
 // with ".jpg", and the result is copied out like a BMP file. Returns 0 when the JPEG
 // file could not be read for the copy. An encoder that fails has had the held
-// picture as it stands: that counts as output tried, as the folder refusing it does.
-static int ConvertToJpgFile(const char* tempPath, const SYSTEMTIME* time) {
+// picture as it stands: that counts as output tried, as both folders refusing it do.
+static int ConvertToJpgFile(const char* tempPath, int nameFits, const SYSTEMTIME* time) {
   char jpgPath[100];
   lstrcpynA(jpgPath, tempPath, sizeof(jpgPath));
   lstrcpyA(jpgPath + lstrlenA(jpgPath) - 3, "jpg");
@@ -56,7 +78,7 @@ static int ConvertToJpgFile(const char* tempPath, const SYSTEMTIME* time) {
       TraceLog("CreateFile Failed");
       sourceFailed = 1;
     } else {
-      CopyToFreeName(jpg, gSettings.savePath, time, 1, &sourceFailed, NULL);
+      sourceFailed = !OutputPicture(jpg, nameFits, time);
       CloseHandle(jpg);
     }
   }
@@ -90,16 +112,16 @@ void OutputCaptureFile(void) {
     ZeroMemory(&time, sizeof(time));
     GetLocalTime(&time);
     int sourceRead;
+    // The name goes to the trace before anything is written: where the copy fails,
+    // it is the record of the picture that did not land.
     if (gSettings.jpgFlag == 0) {
       TraceLog("Copy bmp file");
-      int sourceFailed = 0;
-      CopyToFreeName(source, gSettings.savePath, &time, 0, &sourceFailed, NULL);
-      sourceRead = !sourceFailed;
+      sourceRead = OutputPicture(source, TraceOutputName(gSettings.savePath, &time, 0), &time);
     } else {
       TraceLog("Convert bmp->jpg file");
-      sourceRead = ConvertToJpgFile(tempPath, &time);
+      sourceRead = ConvertToJpgFile(tempPath, TraceOutputName(gSettings.savePath, &time, 1), &time);
     }
-    // Output once it landed or the output folder refused it; a picture whose reading
+    // Output once it landed or both folders refused it; a picture whose reading
     // failed is left to a later WM_USER_COPIED.
     if (sourceRead) RememberLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
   }

@@ -2,6 +2,7 @@
 // reads three of them into gSettings and hands the clipboard switch to the
 // capture library.
 #include "app/app_state.h"
+#include <shlobj.h>
 #include <string.h>
 
 AppSettings gSettings;
@@ -11,7 +12,7 @@ const char kKeyFileFormat[] = "FileFormat";
 const char kKeyClipboard[] = "Clipboard";
 const char kKeyAutoStartup[] = "AutoStartup";
 const char kKeyAutoMinimize[] = "AutoMinimize";
-const char kDefaultSavePath[] = "c:\\";
+const char kDefaultSavePath[] = "c:\\";  // where the system names no Pictures folder
 
 static const char kSection[] = "VISTREL";
 
@@ -30,11 +31,37 @@ int SettingEquals(const char* value, const char* expected) {
   return strcmp(value, expected) == 0;
 }
 
+int IsExistingFolder(const char* path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int GetPicturesFolder(char path[kSettingSize]) {
+  char found[MAX_PATH];
+  ZeroMemory(path, kSettingSize);
+  ZeroMemory(found, sizeof(found));
+  // Made when the user has none yet: an empty Pictures folder is still the right place.
+  if (FAILED(SHGetFolderPathA(NULL, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, found)) ||
+      found[0] == '\0' || lstrlenA(found) >= kSettingSize)
+    return 0;
+  lstrcpynA(path, found, kSettingSize);
+  return 1;
+}
+
+void DefaultSavePath(char path[kSettingSize]) {
+  if (!GetPicturesFolder(path)) lstrcpynA(path, kDefaultSavePath, kSettingSize);
+}
+
+void ReadSavePath(char path[kSettingSize]) {
+  ReadSetting(kKeySavePath, path);
+  if (path[0] == '\0' || !IsExistingFolder(path)) DefaultSavePath(path);
+}
+
 void LoadConfig(void) {
   char value[kSettingSize];
 
-  ReadSetting(kKeySavePath, gSettings.savePath);
-  if (gSettings.savePath[0] == '\0') lstrcpynA(gSettings.savePath, kDefaultSavePath, sizeof(gSettings.savePath));
+  ReadSavePath(gSettings.savePath);
 
   // Any non-empty value other than exactly "BMP" means JPEG.
   ReadSetting(kKeyFileFormat, value);

@@ -53,6 +53,11 @@ fi
 mkdir -p "$WINEPREFIX"
 wineserver -p
 "$VISTREL_WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+# A new prefix links the profile's Pictures folder to $HOME, and Vistrel saves
+# pictures there by default: make it a folder of the prefix, which goes with it.
+for pictures in "$WINEPREFIX"/drive_c/users/*/Pictures; do
+  if [ -L "$pictures" ]; then rm "$pictures"; mkdir "$pictures"; fi
+done
 # No window manager: leave Wine's windows unmanaged, so that hiding or destroying
 # a window does not wait for a window manager to withdraw it.
 "$VISTREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

@@ -20,6 +20,20 @@ static const char* const ProfileKeys[] = {"SavePath", "FileFormat", "AutoMinimiz
 static const char Missing[] = "\x01(missing)";
 // What the files of a taken name hold before the output.
 static const char OldPicture[] = "an earlier picture";
+static const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+static const char LogPath[] = "c:\\Capture_Log.txt";
+
+// Where the user's Pictures folder is, for every program of this prefix from now on
+// (the system's own choice when empty).
+static void SetPicturesFolder(const std::string& path) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL), 0);
+  if (path.empty())
+    RegDeleteValueA(key, "My Pictures");
+  else
+    RegSetValueExA(key, "My Pictures", 0, REG_EXPAND_SZ, (const BYTE*)path.c_str(), (DWORD)path.size() + 1);
+  RegCloseKey(key);
+}
 
 // A 24-bit bottom-up BMP, left half red and right half blue, with a row length that
 // needs padding; seed varies a pixel so that rewritten files differ.
@@ -95,9 +109,10 @@ static bool Near(DWORD rgb, DWORD want) {
 
 class OutputTest : public ::testing::Test {
  protected:
-  static std::string savedProfile[3];
+  static std::string savedProfile[3], savedPictures;
   std::string tempDir;    // the program's temporary folder, with a trailing backslash
   std::string outDir;     // the output folder, without one
+  std::string picsDir;    // the user's Pictures folder, without one
   std::string bmp;        // what the temporary file holds now
   Process app;
   HWND main = NULL;
@@ -110,10 +125,19 @@ class OutputTest : public ::testing::Test {
       GetProfileStringA("VISTREL", ProfileKeys[i], Missing, value, sizeof(value));
       savedProfile[i] = value;
     }
+    char value[MAX_PATH] = {0};
+    DWORD size = sizeof(value) - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_QUERY_VALUE, &key) == 0) {
+      RegQueryValueExA(key, "My Pictures", NULL, NULL, (BYTE*)value, &size);
+      RegCloseKey(key);
+    }
+    savedPictures = value;
   }
   static void TearDownTestSuite() {
     for (int i = 0; i < 3; i++)
       WriteProfileStringA("VISTREL", ProfileKeys[i], savedProfile[i] == Missing ? NULL : savedProfile[i].c_str());
+    SetPicturesFolder(savedPictures);
     CoUninitialize();
   }
 
@@ -122,6 +146,9 @@ class OutputTest : public ::testing::Test {
     tempDir = MakeTempDir((std::string("tmp") + tag).c_str());
     outDir = MakeTempDir((std::string("out") + tag).c_str());
     outDir.pop_back();
+    picsDir = MakeTempDir((std::string("pic") + tag).c_str());
+    picsDir.pop_back();
+    SetPicturesFolder(picsDir);
   }
   void SetUp() override {
     FILETIME now;
@@ -130,12 +157,20 @@ class OutputTest : public ::testing::Test {
   }
   void TearDown() override { Kill(app); }
 
-  // Starts Vistrel.exe with these settings and its temporary folder tempDir.
-  void Start(const std::string& savePath, const char* format) {
-    WriteProfileStringA("VISTREL", "SavePath", savePath.c_str());
+  // Starts Vistrel.exe (the build that traces, when traced) with these settings (no
+  // SavePath when empty) and its temporary folder tempDir.
+  void Start(const std::string& savePath, const char* format, bool traced = false) {
+    WriteProfileStringA("VISTREL", "SavePath", savePath.empty() ? NULL : savePath.c_str());
     WriteProfileStringA("VISTREL", "FileFormat", format);
     WriteProfileStringA("VISTREL", "AutoMinimize", "False");
-    app = Launch(BinDir() + "Vistrel.exe", "", "", tempDir);
+    std::string dir = BinDir();
+    if (traced) {
+      dir = MakeTempDir("traced_output");
+      ASSERT_TRUE(CopyBinary(BinDir() + "traced\\Vistrel.exe", dir) && CopyBinary(BinDir() + "traced\\Vistrel.dll", dir) &&
+                  CopyBinary(BinDir() + "Encoder.dll", dir));
+      DeleteFileA(LogPath);
+    }
+    app = Launch(dir + "Vistrel.exe", "", "", tempDir);
     main = WaitForWindow("VISTREL", "Vistrel", app.pid, Timeout);
     ASSERT_TRUE(main != NULL);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout));
@@ -248,7 +283,7 @@ class OutputTest : public ::testing::Test {
     EXPECT_TRUE(Near(pixels[(h / 2) * w + 3 * w / 4], 0x0000FF)) << std::hex << pixels[(h / 2) * w + 3 * w / 4];
   }
 };
-std::string OutputTest::savedProfile[3];
+std::string OutputTest::savedProfile[3], OutputTest::savedPictures;
 
 TEST_F(OutputTest, BmpLandsByteIdenticalUnderTheTimeOfDayAndOnlyOncePerTemporaryFile) {
   Folders("bmp");
@@ -267,9 +302,10 @@ TEST_F(OutputTest, BmpLandsByteIdenticalUnderTheTimeOfDayAndOnlyOncePerTemporary
   EXPECT_EQ(ReadFileText((outDir + "\\" + firstName).c_str()), MakeTestBmp(37, 23, 1));
 }
 
-TEST_F(OutputTest, JpgModeWritesADecodableJpegOfTheSameSize) {
+TEST_F(OutputTest, JpgModeWritesADecodableJpegOfTheSameSizeIntoThePicturesFolderByDefault) {
   Folders("jpg");
-  Start(outDir, "JPG");
+  outDir = picsDir;
+  Start("", "JPG");
   PutTempFile(MakeTestBmp(64, 40, 1));
   int first = NowMsOfDay();
   ASSERT_TRUE(PostMessageA(main, WM_USER_COPIED, 0, 0));
@@ -294,20 +330,17 @@ TEST_F(OutputTest, MissingFolderOrUnreadableTemporaryFileGivesNoFileAndTheNextOu
 
   // No temporary file at all.
   CopiedAndHandled();
-  EXPECT_FALSE(FileExists(folder));
   EXPECT_TRUE(FilesIn(outDir).empty());
+  EXPECT_TRUE(FilesIn(picsDir).empty());
 
-  // A temporary file but no output folder.
-  PutTempFile(MakeTestBmp(16, 16, 1));
-  CopiedAndHandled();
-  EXPECT_FALSE(FileExists(folder));
-  EXPECT_TRUE(FilesIn(outDir).empty());
-
+  // A folder missing at the start: the run's pictures go to the Pictures folder, even
+  // once it is there.
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
-  outDir = folder;
+  outDir = picsDir;
   PutTempFile(MakeTestBmp(16, 16, 2));
   ExpectBmpOutput();
-  EXPECT_EQ(FilesIn(folder).size(), 1u);
+  EXPECT_TRUE(FilesIn(folder).empty());
+  folder = picsDir;
 
   // A temporary file another program holds exclusively is not output, nor counted as
   // output: once let go, the next WM_USER_COPIED outputs it.
@@ -356,6 +389,10 @@ TEST_F(OutputTest, NamesThatWouldNotFitAreSkippedAndTheProgramGoesOn) {
   for (std::string f = folder; f.size() >= outDir.size(); f = f.substr(0, f.find_last_of('\\')))
     EXPECT_TRUE(FilesIn(f).empty()) << f;
   EXPECT_EQ(WaitForSingleObject(app.handle, 0), (DWORD)WAIT_TIMEOUT);
+  // The picture is in the Pictures folder instead.
+  std::vector<std::string> files = FilesIn(picsDir);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(ReadFileText((picsDir + "\\" + files[0]).c_str()), bmp);
 }
 
 TEST_F(OutputTest, ATemporaryPathThatWouldNotFitIsSkipped) {
@@ -396,4 +433,52 @@ TEST_F(OutputTest, OutputRunsWhileTheSettingsDialogIsOpen) {
   ExpectBmpOutput();
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+TEST_F(OutputTest, AFolderGoneAtTheCopyIsTracedByNameAndThePictureTakesAFreeNameInThePicturesFolder) {
+  Folders("gone");
+  std::string gone = outDir;
+  Start(gone, "BMP", true);
+  ASSERT_TRUE(RemoveDirectoryA(gone.c_str()));
+  PutTempFile(MakeTestBmp(16, 16, 1));
+  outDir = picsDir;
+  int start = TakeNamesAhead(".bmp", 1500);
+  ASSERT_FALSE(HasFailure());
+  std::vector<std::string> existing = FilesIn(outDir);
+  ASSERT_TRUE(PostMessageA(main, WM_USER_COPIED, 0, 0));
+
+  std::string landed = NewFile(existing);
+  int t = start;
+  while (t < start + 1500 && landed != PicName(t, ".bmp", 1)) t++;
+  ASSERT_LT(t, start + 1500) << landed;
+  EXPECT_EQ(ReadFileText((outDir + "\\" + landed).c_str()), bmp);
+  ExpectOldFilesKept(landed);
+  EXPECT_FALSE(FileExists(gone));
+  // The name meant for the output folder is traced before the copy, then the refusal
+  // and the names tried in the Pictures folder.
+  std::string log = ReadFileText(LogPath);
+  EXPECT_NE(log.find("APP Copy bmp file\nAPP " + gone + "\\" + PicName(t, ".bmp") + "\nAPP CreateFile Failed\n" +
+                     "APP Output folder refused the picture, saving it in the Pictures folder\nAPP " + picsDir + "\\" +
+                     PicName(t, ".bmp") + "\nAPP " + picsDir + "\\" + landed + "\n"),
+            std::string::npos) << log;
+}
+
+TEST_F(OutputTest, APictureBothFoldersRefusedIsNeverOutputAsALaterCapture) {
+  Folders("refused");
+  Start(outDir, "BMP");
+  // The Pictures folder names a file, and the output folder goes.
+  ASSERT_TRUE(WriteWholeFile(picsDir + "\\file", OldPicture));
+  SetPicturesFolder(picsDir + "\\file");
+  ASSERT_TRUE(RemoveDirectoryA(outDir.c_str()));
+  PutTempFile(MakeTestBmp(16, 16, 1));
+  CopiedAndHandled();
+
+  // Both take pictures again; the next capture could not write its temporary file.
+  ASSERT_TRUE(CreateDirectoryA(outDir.c_str(), NULL));
+  SetPicturesFolder(picsDir);
+  CopiedAndHandled();
+  EXPECT_TRUE(FilesIn(outDir).empty());
+  EXPECT_EQ(FilesIn(picsDir), std::vector<std::string>{"file"});
+  PutTempFile(MakeTestBmp(16, 16, 2));
+  ExpectBmpOutput();
 }

@@ -4,6 +4,7 @@
 // profile read back from this process (the same Wine prefix, so the same WIN.INI).
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 #include <string>
 #include "common/command_ids.h"
 #include "tests/e2e/dialog_support.h"
@@ -56,6 +57,13 @@ static std::string FolderText(HWND dialog) {
 static void Click(HWND dialog, int id) {
   DWORD_PTR ignored;
   SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+}
+
+// The user's Pictures folder: the folder when the profile names no usable one.
+static std::string Pictures() {
+  char path[MAX_PATH] = {0};
+  SHGetFolderPathA(NULL, CSIDL_MYPICTURES, NULL, SHGFP_TYPE_CURRENT, path);
+  return path;
 }
 
 static int IsFolder(const std::string& path) {
@@ -139,17 +147,18 @@ TEST_F(SettingsTest, EmptyProfileShowsTheDefaultsAndSavingWritesThem) {
   EXPECT_FALSE(IsWindowEnabled(main));
   ExpectDressed(dialog);
   EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_EQ(FolderText(dialog), "c:\\");
+  ASSERT_TRUE(IsFolder(Pictures())) << Pictures();
+  EXPECT_EQ(FolderText(dialog), Pictures());
   EXPECT_EQ(Checked(dialog, BmpRadio), BST_CHECKED);
   EXPECT_EQ(Checked(dialog, JpgRadio), BST_UNCHECKED);
   EXPECT_EQ(Checked(dialog, ClipboardBox), BST_UNCHECKED);
   EXPECT_EQ(Checked(dialog, AutoStartupBox), BST_UNCHECKED);
   EXPECT_EQ(Checked(dialog, AutoMinimizeBox), BST_UNCHECKED);
 
-  // Saved as shown: "c:\" is an existing folder; the five keys in their order.
+  // Saved as shown: the Pictures folder exists; the five keys in their order.
   ClickOn(GetDlgItem(dialog, IDOK));
   ASSERT_TRUE(Closed(dialog));
-  EXPECT_EQ(ReadSection(), Lines({"SavePath=c:\\", "FileFormat=BMP", "Clipboard=False", "AutoStartup=False",
+  EXPECT_EQ(ReadSection(), Lines({"SavePath=" + Pictures(), "FileFormat=BMP", "Clipboard=False", "AutoStartup=False",
                                    "AutoMinimize=False"}));
   EXPECT_TRUE(IsWindowEnabled(main));
   // With auto-minimise off the window stayed shown, with no tray icon.
@@ -239,13 +248,21 @@ TEST_F(SettingsTest, TheFolderIsStoredOnlyWhenItIsAnExistingFolder) {
   ASSERT_EQ(longest.size(), 99u);
   ASSERT_TRUE(CreateDirectoryA(longest.c_str(), NULL));
 
-  SetSetting("SavePath", "d:\\kept");
+  // "c:\" is a folder like any other.
+  SetSetting("SavePath", "c:\\");
   StartShown();
-
-  // An empty field leaves the stored folder alone, even one that does not exist.
   HWND dialog = OpenSettings();
   ASSERT_TRUE(dialog != NULL);
-  EXPECT_EQ(FolderText(dialog), "d:\\kept");
+  EXPECT_EQ(FolderText(dialog), "c:\\");
+  Click(dialog, IDCANCEL);
+  ASSERT_TRUE(Closed(dialog));
+
+  // A folder that does not exist shows as the Pictures folder, where the pictures go;
+  // an empty field leaves the stored one alone.
+  SetSetting("SavePath", "d:\\kept");
+  dialog = OpenSettings();
+  ASSERT_TRUE(dialog != NULL);
+  EXPECT_EQ(FolderText(dialog), Pictures());
   SetDlgItemTextA(dialog, FolderEdit, "");
   Click(dialog, IDOK);
   ASSERT_TRUE(Closed(dialog));
@@ -256,12 +273,12 @@ TEST_F(SettingsTest, TheFolderIsStoredOnlyWhenItIsAnExistingFolder) {
   EXPECT_EQ(Setting("SavePath"), existing);
 
   SaveFolder(base + "missing");
-  EXPECT_EQ(Setting("SavePath"), "c:\\");
+  EXPECT_EQ(Setting("SavePath"), Pictures());
 
   // A file is no folder to write pictures into.
   SetSetting("SavePath", existing.c_str());
   SaveFolder(file);
-  EXPECT_EQ(Setting("SavePath"), "c:\\");
+  EXPECT_EQ(Setting("SavePath"), Pictures());
 
   SaveFolder(longest);
   EXPECT_EQ(Setting("SavePath"), longest);
@@ -272,7 +289,7 @@ TEST_F(SettingsTest, TheFolderIsStoredOnlyWhenItIsAnExistingFolder) {
   ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), NULL));
   ASSERT_TRUE(IsFolder(tooLong));
   SaveFolder(tooLong);
-  EXPECT_EQ(Setting("SavePath"), "c:\\");
+  EXPECT_EQ(Setting("SavePath"), Pictures());
 
   RemoveDirectoryA(tooLong.c_str());
   RemoveDirectoryA(longest.c_str());

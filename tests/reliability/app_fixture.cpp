@@ -1,5 +1,6 @@
 // The real application, targets and input for the reliability tests.
 #include "tests/reliability/app_fixture.h"
+#include <shlobj.h>
 #include <stdlib.h>
 #include <algorithm>
 #include "tests/support/file_text.h"
@@ -16,6 +17,12 @@ int CountFromEnvironment(const char* name, int fallback) {
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string PicturesFolder() {
+  char path[MAX_PATH] = {0};
+  SHGetFolderPathA(NULL, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
 
 void RemoveFolder(const std::string& folder) {
   for (const std::string& f : FilesIn(folder)) DeleteFileA((folder + "\\" + f).c_str());

@@ -23,6 +23,8 @@ static const DWORD AnswerTime = 10000;
 int CountFromEnvironment(const char* name, int fallback);
 
 bool FileExists(const std::string& path);
+// The user's Pictures folder: where pictures go that the output folder refuses.
+std::string PicturesFolder();
 // Deletes the files in folder and the folder.
 void RemoveFolder(const std::string& folder);
 // Runs a command of the Unix host (Wine starts Unix programs) and returns its exit code.

@@ -455,20 +455,21 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
   ASSERT_FALSE(HasFailure());
   std::string base = outDir;  // the test's own folder; every other folder lies below it
 
-  // No keys at all, then every key empty: c:\, BMP, no clipboard, shown.
+  // No keys at all, then every key empty: the Pictures folder, BMP, no clipboard, shown.
   for (int empty = 0; empty < 2; empty++) {
     const char* value = empty ? "" : NULL;
     StartWith(value, value, value, value);
     ASSERT_FALSE(HasFatalFailure());
     bool off = rec->glCopyToClipboard == 0;
-    std::string file = CaptureInto(t, "C:", ".bmp");
+    std::string file = CaptureInto(t, PicturesFolder(), ".bmp");
+    outDir = base;  // the folder the fixture removes at the end
     DialogView v = ViewSettings();
-    bool ok = off && !file.empty() && v.shown && v.folder == "c:\\" && v.bmp && !v.jpg && !v.clipboard &&
+    bool ok = off && !file.empty() && v.shown && v.folder == PicturesFolder() && v.bmp && !v.jpg && !v.clipboard &&
               !v.autoMinimize;
     EXPECT_TRUE(ok) << (empty ? "empty" : "missing") << " keys: " << file << " " << v.folder;
     RecordCase(std::string("Profile with ") + (empty ? "every key empty" : "no keys"),
-               "clipboard off, a BMP file in c:\\, the dialog shows c:\\, BMP and nothing checked",
-               std::string("clipboard ") + (off ? "off" : "on") + ", file " + (file.empty() ? "none" : "C:\\" + file) +
+               "clipboard off, a BMP file in the Pictures folder, the dialog shows it, BMP and nothing checked",
+               std::string("clipboard ") + (off ? "off" : "on") + ", file " + (file.empty() ? "none" : "Pictures\\" + file) +
                    ", dialog " + v.folder + (v.bmp ? " BMP" : " JPG"),
                ok);
     Restart();
@@ -493,7 +494,8 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
   }
 
   // Long values: 99 characters (an existing folder), 100 and 1000 (read cut to 99).
-  // No output name fits after such a folder: nothing is written, anywhere.
+  // No output name fits after such a folder: nothing is written there; the picture
+  // goes to the Pictures folder.
   const size_t lengths[] = {99, 100, 1000};
   for (size_t length : lengths) {
     std::string folder = FolderOfLength(base, std::min(length, (size_t)99));
@@ -505,16 +507,20 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
     std::vector<std::string> folders;
     for (std::string f = folder; f.size() >= base.size(); f = f.substr(0, f.find_last_of('\\'))) folders.push_back(f);
     folders.push_back("C:");
+    size_t inPictures = FilesIn(PicturesFolder()).size();
     bool nowhere = CaptureNowhere(t, folders);
+    bool pictures = FilesIn(PicturesFolder()).size() == inPictures + 1;
     DialogView v = ViewSettings();
     bool kept = Profile("SavePath") == value;
     bool alive = Alive(app) && Answers(main);
-    bool ok = off && nowhere && v.shown && v.folder == value.substr(0, 99) && v.jpg && kept && alive;
+    bool ok = off && nowhere && pictures && v.shown && v.folder == value.substr(0, 99) && v.jpg && kept && alive;
     EXPECT_TRUE(ok) << length << ": " << v.folder.size() << " shown, kept " << kept;
     RecordCase("SavePath, FileFormat and Clipboard of " + std::to_string(length) + " characters",
-               "nothing overflows: the program runs, the clipboard is off (not \"True\"), no output anywhere (no "
-               "name fits), the dialog shows the first 99 characters and JPG, cancelling keeps the stored value",
+               "nothing overflows: the program runs, the clipboard is off (not \"True\"), no output in the folder "
+               "(no name fits) but one in the Pictures folder, the dialog shows the first 99 characters and JPG, "
+               "cancelling keeps the stored value",
                std::string("clipboard ") + (off ? "off" : "on") + ", " + (nowhere ? "no file" : "a file came") +
+                   (pictures ? " there, one in the Pictures folder" : " there, none in the Pictures folder") +
                    ", dialog shows " + std::to_string(v.folder.size()) + " characters, stored value " +
                    (kept ? "kept" : "changed"),
                ok);
@@ -572,7 +578,8 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
     RemoveDirectoryA(sub.c_str());
   }
 
-  // A file, and a missing drive, as SavePath: no output; the dialog stores "c:\" for them.
+  // A file, and a missing drive, as SavePath: the pictures go to the Pictures folder,
+  // and the dialog stores that for them.
   {
     std::string aFile = base + "\\not_a_folder";
     HANDLE h = CreateFileA(aFile.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -581,14 +588,18 @@ TEST_F(ProfileTest, OddValuesAreReadAsSpecifiedAndNothingOverflows) {
     for (const std::string& path : unusable) {
       StartWith(path.c_str(), "BMP", "False", "False");
       ASSERT_FALSE(HasFatalFailure());
-      bool nowhere = CaptureNowhere(t, {base, "C:"});
+      std::vector<std::string> inBase = FilesIn(base);
+      bool pictures = !CaptureInto(t, PicturesFolder(), ".bmp").empty() && FilesIn(base) == inBase;
+      outDir = base;
       std::string saved = SaveFolder(path);
       bool alive = Alive(app) && Answers(main);
-      bool ok = nowhere && saved == "c:\\" && alive;
+      bool ok = pictures && saved == PicturesFolder() && alive;
       EXPECT_TRUE(ok) << path << " saved as " << saved;
       RecordCase(path == aFile ? "SavePath naming a file" : "SavePath on a missing drive",
-                 "no output file, the program runs on; saving it in the dialog stores \"c:\\\"",
-                 std::string(nowhere ? "no file" : "a file came") + ", stored \"" + saved + "\"", ok);
+                 "the file lands in the Pictures folder, the program runs on; saving it in the dialog stores the "
+                 "Pictures folder",
+                 std::string(pictures ? "file in the Pictures folder" : "no file there") + ", stored \"" + saved + "\"",
+                 ok);
       Restart();
     }
     DeleteFileA(aFile.c_str());
@@ -674,8 +685,11 @@ TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
   ASSERT_FALSE(HasFatalFailure());
   Target& u = StartTarget(100, 200, 400, 300);
   ASSERT_TRUE(u.window != NULL);
+  size_t inPictures = FilesIn(PicturesFolder()).size();
   bool nameTraced = CaptureTraced(RectCopy, u, 0, FolderChain(longOut, outDir), "APP Output file name too long\n");
+  bool rescued = FilesIn(PicturesFolder()).size() == inPictures + 1;
   EXPECT_TRUE(nameTraced);
+  EXPECT_TRUE(rescued) << "the picture is not in the Pictures folder";
   EXPECT_TRUE(Alive(app) && Answers(main));
   ExitApp();
   DeleteFileA(logPath);
@@ -683,10 +697,12 @@ TEST_F(LongPathTest, PathsTooLongForTheBuffersSkipTheCaptureWithATraceLine) {
   RecordTrial(Row("A temporary folder of 85 characters (the capture and the application), then an output folder "
                   "of 85 characters: no path or name fits in 99",
                   attempts,
-                  "nothing is written, under no cut name; the trace says \"TempFileName too long, no file\" (library), "
+                  "nothing is written there, under no cut name (the last picture goes to the Pictures folder); the "
+                  "trace says \"TempFileName too long, no file\" (library), "
                   "\"GetCaptureTempPath Failed\" and \"Output file name too long\" (application); the program answers "
                   "and exits with 0",
                   std::to_string(quiet) + " of " + std::to_string(attempts) + " captures wrote nothing; trace lines " +
-                      (libraryTraced && appTraced && nameTraced ? "all there" : "missing")));
+                      (libraryTraced && appTraced && nameTraced ? "all there" : "missing") + "; the last picture " +
+                      (rescued ? "in" : "not in") + " the Pictures folder"));
   RemoveFolder(traced.substr(0, traced.size() - 1));
 }

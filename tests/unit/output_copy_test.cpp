@@ -11,6 +11,26 @@ typedef std::map<std::string, std::string> Files;  // name -> what it holds: its
 static std::string gDir, gTake;      // the folder; a name the hook takes just before the copy moves onto it
 static const std::string gPicture = std::string(150000, 'p') + "end";  // written in three parts
 static int gStopAt, gSteps, gTaken;  // the step the hook stops the copy at, the steps seen, whether it took gTake
+static int gStartsThen;              // whether another Vistrel starts just before the move
+
+static ULONGLONG Ago(int minutes) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return ((ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime) - minutes * 600000000ULL;
+}
+static ULONGLONG WriteTime(HANDLE file) {
+  FILETIME t = {0, 0};
+  GetFileTime(file, NULL, NULL, &t);
+  return (ULONGLONG)t.dwHighDateTime << 32 | t.dwLowDateTime;
+}
+// Dates the file's last write that many minutes back.
+static void Age(const std::string& path, int minutes) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  ULONGLONG at = Ago(minutes);
+  FILETIME t = {(DWORD)at, (DWORD)(at >> 32)};
+  EXPECT_TRUE(SetFileTime(file, NULL, NULL, &t)) << path;
+  CloseHandle(file);
+}
 
 static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 static Files Folder() {
@@ -28,6 +48,7 @@ static Files Folder() {
 }
 static int Step(int step, const char* path) {
   if (step == kCopyNaming && gTake == path) Put(path, "theirs"), gTaken = 1;
+  if (step == kCopyNaming && gStartsThen) RemoveStrayCopies(gDir.c_str());
   return ++gSteps != gStopAt;
 }
 
@@ -54,6 +75,21 @@ TEST(OutputCopy, NeverACutOrReplacedPictureAndTheNextStartRemovesOnlyTheCopysRem
   EXPECT_EQ(sourceFailed, 0);
   EXPECT_EQ(Folder(), before);
 
+  // Another Vistrel's start-up clean-up between the copy's close and its move takes
+  // nothing: the picture lands, dated as its source, which dates from an hour back.
+  Age(source, 60);
+  SYSTEMTIME later = time;
+  later.wSecond = 46;
+  gStartsThen = 1;
+  EXPECT_TRUE(CopyToFreeName(held, gDir.c_str(), &later, 0, &sourceFailed, Step));
+  gStartsThen = 0;
+  HANDLE copy = CreateFileA((gDir + "\\PIC_12346_0.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  EXPECT_EQ(WriteTime(copy), WriteTime(held));
+  EXPECT_LT(WriteTime(copy), Ago(59));
+  CloseHandle(copy);
+  EXPECT_TRUE(DeleteFileA((gDir + "\\PIC_12346_0.bmp").c_str()));
+  EXPECT_EQ(Folder(), before);
+
   // Stopped at each step in turn, "_1" taken just before the move onto it: every picture
   // whole, and the next start's clean-up leaves the folder as a finished copy would.
   gTake = gDir + "\\PIC_12345_0_1.bmp";
@@ -66,6 +102,12 @@ TEST(OutputCopy, NeverACutOrReplacedPictureAndTheNextStartRemovesOnlyTheCopysRem
       else
         cut += f.second.find(" bytes") != std::string::npos;
     }
+    // Left alone at four minutes old; removed at six.
+    Files left = Folder();
+    for (auto& f : left) Age(gDir + "\\" + f.first, 4);
+    RemoveStrayCopies(gDir.c_str());
+    EXPECT_EQ(Folder(), left);
+    for (auto& f : left) Age(gDir + "\\" + f.first, 6);
     RemoveStrayCopies(gDir.c_str());
     Files expected = before;
     if (gTaken) expected["PIC_12345_0_1.bmp"] = "theirs";
@@ -74,6 +116,18 @@ TEST(OutputCopy, NeverACutOrReplacedPictureAndTheNextStartRemovesOnlyTheCopysRem
   }
   EXPECT_TRUE(landed);
   EXPECT_GT(cut, 0);  // stopped part-way through the writing too
+
+  // An old one that another process has open, even sharing everything, stays until it is let go.
+  const std::string stray = gDir + "\\~vistrel_copy_0000abcd.tmp";
+  Put(stray, "x");
+  Age(stray, 6);
+  HANDLE other = CreateFileA(stray.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                             OPEN_EXISTING, 0, NULL);
+  RemoveStrayCopies(gDir.c_str());
+  CloseHandle(other);
+  EXPECT_TRUE(GetFileAttributesA(stray.c_str()) != INVALID_FILE_ATTRIBUTES);
+  RemoveStrayCopies(gDir.c_str());
+  EXPECT_TRUE(GetFileAttributesA(stray.c_str()) == INVALID_FILE_ATTRIBUTES);
   CloseHandle(held);
   for (auto& f : Folder()) DeleteFileA((gDir + "\\" + f.first).c_str());
   RemoveDirectoryA(gDir.c_str());
