@@ -227,3 +227,13 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+const char* RegisterTestClass(const char* name, WNDPROC proc) {
+  WNDCLASSA wc;
+  ZeroMemory(&wc, sizeof(wc));
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(NULL);
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+  return name;
+}

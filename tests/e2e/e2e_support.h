@@ -61,6 +61,10 @@ void MouseEvent(DWORD flag);
 // One key event: flags 0 for the press, KEYEVENTF_KEYUP for the release.
 void KeyEvent(WORD key, DWORD flags);
 
+// Registers a window class of this program with that name and procedure (a second
+// registration of the same name is refused and harmless); returns the name.
+const char* RegisterTestClass(const char* name, WNDPROC proc);
+
 // Whether the module of that name is loaded in the process.
 int ProcessHasModule(DWORD pid, const char* moduleName);
 

@@ -96,13 +96,7 @@ class LibraryTest : public ::testing::Test {
     ASSERT_TRUE(rec != NULL);
     gRecord = rec;
     gCopied = gCopiedWhileHooked = gRightPresses = 0;
-    WNDCLASSA wc;
-    ZeroMemory(&wc, sizeof(wc));
-    wc.lpfnWndProc = MainProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "LibraryTestMain";
-    RegisterClassA(&wc);
-    main = CreateWindowExA(0, "LibraryTestMain", "library test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
+    main = CreateWindowExA(0, RegisterTestClass("LibraryTestMain", MainProc), "library test", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
                            GetModuleHandleA(NULL), NULL);
     ASSERT_EQ(initHook(lib, main, GetModuleHandleA(NULL)), 1);
     border = GetSystemMetrics(SM_CYBORDER);

@@ -73,16 +73,10 @@ static LRESULT CALLBACK PainterProc(HWND window, UINT message, WPARAM wParam, LP
 
 static DWORD WINAPI PainterThread(void* param) {
   Painter* p = (Painter*)param;
-  WNDCLASSA wc;
-  ZeroMemory(&wc, sizeof(wc));
-  wc.lpfnWndProc = PainterProc;
-  wc.hInstance = GetModuleHandleA(NULL);
-  wc.lpszClassName = "VistrelTestPainter";
-  RegisterClassA(&wc);
-  p->window = CreateWindowExA(p->parent ? 0 : WS_EX_NOACTIVATE, wc.lpszClassName, "",
+  p->window = CreateWindowExA(p->parent ? 0 : WS_EX_NOACTIVATE, RegisterTestClass("VistrelTestPainter", PainterProc), "",
                               p->parent ? WS_CHILD : WS_POPUP | WS_CLIPCHILDREN, p->rect.left, p->rect.top,
                               p->rect.right - p->rect.left, p->rect.bottom - p->rect.top, p->parent, NULL,
-                              wc.hInstance, NULL);
+                              GetModuleHandleA(NULL), NULL);
   SetWindowLongPtrA(p->window, GWLP_USERDATA, (LONG_PTR)p);
   ShowWindow(p->window, SW_SHOWNOACTIVATE);
   UpdateWindow(p->window);
