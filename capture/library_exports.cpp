@@ -71,7 +71,6 @@ static void CreateMaskAndPalette(void) {
   if (glOwn.maskWnd == NULL) TraceLog("CreateWindow (MaskWindow) Failed");
   if (!SetLayeredWindowAttributes(glOwn.maskWnd, 0, kMaskAlpha, LWA_ALPHA))
     TraceLog("SetLayeredWindowAttributes (MaskWindow) Failed");
-  KeepMaskHideImmediate(glOwn.maskWnd);
 
   RegisterOwnClass(&glOwn.drawToolsWndClass, RegisterDrawToolsWndClass,
                    "DrawToolsWindow", "RegisterDrawToolsWndClass", "RegisterDrawToolsWndClass Failed");

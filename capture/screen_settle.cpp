@@ -89,7 +89,9 @@ static FlushProc ComposedFrameWait(void) {
   return enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) && composed ? flush : NULL;
 }
 
-void KeepMaskHideImmediate(HWND mask) {
+// Has the compositor take the mask off the screen at once when it is hidden, without
+// the fade it may give a hidden window.
+static void KeepMaskHideImmediate(HWND mask) {
   HMODULE dwm = CompositorLibrary();
   SetAttributeProc set = dwm == NULL ? NULL : (SetAttributeProc)(void*)GetProcAddress(dwm, "DwmSetWindowAttribute");
   BOOL disabled = TRUE;
@@ -272,6 +274,7 @@ BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void)) {
   COLORREF before[kSampleCount];
   RECT covered;
   GetWindowRect(mask, &covered);
+  if (composedFrame != NULL) KeepMaskHideImmediate(mask);
   HDC screen = composedFrame == NULL ? GetDC(NULL) : NULL;
   if (screen != NULL) {
     SamplePoints(mask, points);

@@ -21,8 +21,3 @@ BOOL ShowsScreenWithoutMask(COLORREF before, COLORREF now, COLORREF mask, BYTE a
 // compositor) showed the mask gone, FALSE when the wait ran into its limit, which
 // the trace then tells.
 BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void));
-
-// Has a composing desktop take the mask off the screen at once when it is hidden,
-// without the fade it may give a hidden window; nothing where the system has no
-// compositor.
-void KeepMaskHideImmediate(HWND mask);
