@@ -28,10 +28,12 @@ static HWND FirstTrayIcon() {
   return tray ? GetWindow(tray, GW_CHILD) : NULL;
 }
 
-// The open popup menu of any process, or null.
+// The open popup menu of any process, or null. A closed menu's window may stay
+// behind hidden, so every menu window is looked at.
 static HWND OpenMenu() {
-  HWND menu = FindWindowA("#32768", NULL);
-  return (menu && IsWindowVisible(menu)) ? menu : NULL;
+  for (HWND menu = NULL; (menu = FindWindowExA(NULL, menu, "#32768", NULL)) != NULL;)
+    if (IsWindowVisible(menu)) return menu;
+  return NULL;
 }
 
 class ShellTest : public ::testing::Test {
@@ -216,13 +218,19 @@ TEST_F(ShellTest, TrayRightClickOpensTheCaptureMenuAndItsFirstItemArmsWindowCopy
   // capture after).
   auto openMenu = [&] {
     clickAt(at, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    GUITHREADINFO gui;
+    GUITHREADINFO gui = {};
     gui.cbSize = sizeof(gui);
     if (!WaitUntil([&] {
           return (menu = OpenMenu()) != NULL && GetGUIThreadInfo(GetWindowThreadProcessId(main, NULL), &gui) &&
                  gui.hwndCapture != NULL && (gui.flags & GUI_INMENUMODE);
-        }, Timeout))
+        }, Timeout)) {
+      int menus = 0;
+      for (HWND w = NULL; (w = FindWindowExA(NULL, w, "#32768", NULL)) != NULL;) menus++;
+      ADD_FAILURE() << "no menu loop: " << menus << " menu windows, one shown: " << (OpenMenu() != NULL)
+                    << ", flags " << gui.flags << ", capture " << gui.hwndCapture << ", foreground "
+                    << GetForegroundWindow();
       return false;
+    }
     GetWindowRect(menu, &m);
     EXPECT_EQ(m.right, at.x);
     EXPECT_EQ(m.bottom, at.y);
