@@ -214,21 +214,20 @@ TEST_F(ShellTest, TrayRightClickOpensTheCaptureMenuAndItsFirstItemArmsWindowCopy
     INPUT click[2] = {MouseInput(MOUSEEVENTF_MOVE | down, p.x, p.y), MouseInput(MOUSEEVENTF_MOVE | up, p.x, p.y)};
     SendInput(2, click, sizeof(INPUT));
   };
-  // Open once the menu shows and its loop holds the mouse (shown first, it takes the
-  // capture after).
+  // Whether the program's thread is in a menu's loop and holds the mouse (1), or
+  // neither (0). The menu shows before it takes the capture, and may hide before it
+  // lets it go: a click meanwhile would go to the program, not to the tray.
+  GUITHREADINFO gui = {};
+  auto inMenuLoop = [&](bool in) {
+    gui.cbSize = sizeof(gui);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(main, NULL), &gui) && (gui.hwndCapture != NULL) == in &&
+           ((gui.flags & GUI_INMENUMODE) != 0) == in;
+  };
   auto openMenu = [&] {
     clickAt(at, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    GUITHREADINFO gui = {};
-    gui.cbSize = sizeof(gui);
-    if (!WaitUntil([&] {
-          return (menu = OpenMenu()) != NULL && GetGUIThreadInfo(GetWindowThreadProcessId(main, NULL), &gui) &&
-                 gui.hwndCapture != NULL && (gui.flags & GUI_INMENUMODE);
-        }, Timeout)) {
-      int menus = 0;
-      for (HWND w = NULL; (w = FindWindowExA(NULL, w, "#32768", NULL)) != NULL;) menus++;
-      ADD_FAILURE() << "no menu loop: " << menus << " menu windows, one shown: " << (OpenMenu() != NULL)
-                    << ", flags " << gui.flags << ", capture " << gui.hwndCapture << ", foreground "
-                    << GetForegroundWindow();
+    if (!WaitUntil([&] { return (menu = OpenMenu()) != NULL && inMenuLoop(true); }, Timeout)) {
+      ADD_FAILURE() << "no menu loop: a menu shown " << (OpenMenu() != NULL) << ", flags " << gui.flags
+                    << ", capture " << gui.hwndCapture;
       return false;
     }
     GetWindowRect(menu, &m);
@@ -239,11 +238,13 @@ TEST_F(ShellTest, TrayRightClickOpensTheCaptureMenuAndItsFirstItemArmsWindowCopy
   ASSERT_TRUE(openMenu());
 
   // A real click on the bare desktop, below and right of the tray, closes the menu
-  // and chooses nothing.
+  // and chooses nothing. The menu's loop ends on that press and leaves it in the
+  // program's queue, where the next menu would take it for a press outside itself if
+  // it opened first: the menu's window is awaited gone, not only hidden.
   POINT away = {r.right + 150, r.bottom + 150};
   ASSERT_TRUE(WindowFromPoint(away) == GetDesktopWindow());
   clickAt(away, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-  EXPECT_TRUE(WaitUntil([] { return OpenMenu() == NULL; }, Timeout));
+  EXPECT_TRUE(WaitUntil([&] { return FindWindowA("#32768", NULL) == NULL && inMenuLoop(false); }, Timeout));
   EXPECT_TRUE(shared->glhHook == NULL);
   ASSERT_TRUE(openMenu());
 
