@@ -8,6 +8,9 @@ extern "C" void WINAPI MoveMaskWindow(void);
 // The window this process lays its mask over: the whole screen in RectCopy and
 // DrawCopy, otherwise the target the hook last wrote into the record.
 HWND MaskTarget(void);
+// A rectangle laid out from the mask's client origin, moved so that over the whole
+// screen it keeps that place from the primary monitor's corner (the tips panel).
+RECT OnPrimaryMonitor(RECT r);
 
 // mask_window.cpp
 ATOM RegisterMaskWndClass(HINSTANCE instance);

@@ -1,6 +1,7 @@
 // DrawCopy on the mask: starting, dragging, finishing and deleting draw objects,
 // and showing the palette when the cursor touches the tips panel.
 #include "capture/draw_objects.h"
+#include "capture/capture_internal.h"
 #include "capture/mask_handlers.h"
 #include "capture/repaint_geometry.h"
 #include "capture/shared_state.h"
@@ -28,7 +29,8 @@ static void DragLiveObject(HWND window, HDC dc, int x, int y) {
 void MoveOverDrawing(HWND window, WPARAM keys, int x, int y) {
   POINT p = {x, y};
   // The palette lies over the hot rectangle, so the next moves go to it.
-  if (PtInRect(&TipsHotRect, p)) {
+  RECT hot = OnPrimaryMonitor(TipsHotRect);
+  if (PtInRect(&hot, p)) {
     ShowPalette(SW_SHOW);
     return;
   }

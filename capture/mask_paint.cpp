@@ -1,6 +1,7 @@
 // WM_PAINT of the mask: a dotted red frame over a white client area, magenta corner
 // marks, and by mode the RectCopy selection or the tips panel with the drawings.
 #include "capture/draw_objects.h"
+#include "capture/capture_internal.h"
 #include "capture/mask_handlers.h"
 #include "capture/shared_state.h"
 #include "common/trace_log.h"
@@ -53,7 +54,8 @@ static void PaintSelection(HDC dc) {
 
 // The readout fields stay blank until the next mouse move: only moves draw them.
 static void PaintTipsAndDrawings(HDC dc) {
-  BitBlt(dc, TipsHotRect.left, TipsHotRect.top, TipsBmpInfo.bmWidth, TipsBmpInfo.bmHeight,
+  RECT tips = OnPrimaryMonitor(TipsHotRect);
+  BitBlt(dc, tips.left, tips.top, TipsBmpInfo.bmWidth, TipsBmpInfo.bmHeight,
          glOwn.tipsDC, 0, 0, SRCCOPY);
   TraceLog("WM_PAINT: Draw DrawObjList");
   PaintDrawObjList(dc);

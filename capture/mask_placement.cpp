@@ -1,6 +1,7 @@
 // MoveMaskWindow: lays the translucent mask exactly over the current target.
 #include "capture/capture_internal.h"
 #include "capture/mask_geometry.h"
+#include "capture/screen_area.h"
 #include "capture/shared_state.h"
 #include "common/trace_log.h"
 
@@ -9,6 +10,20 @@
 HWND MaskTarget(void) {
   if (glOwn.captureMode == RectCopy || glOwn.captureMode == DrawCopy) return GetDesktopWindow();
   return glShared.glhTargetWnd;
+}
+
+RECT OnPrimaryMonitor(RECT r) {
+  OffsetRect(&r, -glOwn.screenOrigin.x, -glOwn.screenOrigin.y);
+  return r;
+}
+
+// The palette keeps its place at (3, 3) from the primary monitor's corner.
+static void PlacePalette(void) {
+  if (glOwn.drawToolsWnd == NULL) return;
+  RECT r;
+  SetRect(&r, 3, 3, 3 + PaletteBmpInfo.bmWidth, 3 + PaletteBmpInfo.bmHeight);
+  r = OnPrimaryMonitor(r);
+  MoveWindow(glOwn.drawToolsWnd, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
 }
 
 void WINAPI MoveMaskWindow(void) {
@@ -23,12 +38,19 @@ void WINAPI MoveMaskWindow(void) {
   int caption = GetSystemMetrics(SM_CYCAPTION);
   HWND target = MaskTarget();
   RECT r = {0, 0, 0, 0};
-  BOOL gotRect = GetWindowRect(target, &r);
+  BOOL desktop = target == GetDesktopWindow();
+  // Over the desktop the mask covers every monitor.
+  BOOL gotRect = desktop ? (r = VirtualScreenRect(), TRUE) : GetWindowRect(target, &r);
+  if (desktop) {
+    glOwn.screenOrigin.x = r.left;
+    glOwn.screenOrigin.y = r.top;
+    PlacePalette();
+  }
   if (!gotRect) {
     SetRect(&r, 0, 0, 0, 0);
     TraceLog("GetWindowRect (MaskWindow) Failed");
   }
-  MaskPlacement placement = ComputeMaskPlacement(r, target == GetDesktopWindow(), border, caption);
+  MaskPlacement placement = ComputeMaskPlacement(r, desktop, border, caption);
 
   HRGN region = CreateRectRgn(0, 0, placement.region.right - placement.region.left,
                               placement.region.bottom - placement.region.top);

@@ -4,6 +4,7 @@
 #include "capture/capture_internal.h"
 #include "capture/draw_objects.h"
 #include "capture/grab_geometry.h"
+#include "capture/screen_area.h"
 #include "capture/shared_state.h"
 
 // The selection dragged on the mask, in the target's client coordinates, ordered.
@@ -17,17 +18,15 @@ static RECT SelectionInTarget(HWND target) {
   return OrderedRect(start, end);
 }
 
-// Drawings are in mask client coordinates, the bitmap's origin is the target
-// window's corner (the screen's, for the desktop). The mask's client area does not
-// start there: its frame reaches a few pixels onto the screen. Shift the drawings
-// by the difference so that they land where they were drawn.
-static void PaintDrawingsOnto(HDC mem, HWND target) {
+// Drawings are in mask client coordinates, the bitmap's origin is the corner of the
+// screen area grabbed. The mask's client area does not start there: its frame
+// reaches a few pixels onto the screen. Shift the drawings by the difference so
+// that they land where they were drawn.
+static void PaintDrawingsOnto(HDC mem, POINT origin) {
   POINT client = {0, 0};
-  RECT window = {0, 0, 0, 0};
   if (glOwn.maskWnd != NULL) ClientToScreen(glOwn.maskWnd, &client);
-  GetWindowRect(target, &window);
   POINT previous;
-  SetViewportOrgEx(mem, client.x - window.left, client.y - window.top, &previous);
+  SetViewportOrgEx(mem, client.x - origin.x, client.y - origin.y, &previous);
   PaintDrawObjList(mem);
   SetViewportOrgEx(mem, previous.x, previous.y, NULL);
 }
@@ -58,11 +57,19 @@ HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
     if (src != NULL) ReleaseDC(window, src);
     return NULL;
   }
-  OffsetRect(&r, -r.left, -r.top);
-  r = ClampToScreen(r, GetDeviceCaps(src, HORZRES), GetDeviceCaps(src, VERTRES));
-
-  RECT source = r;
-  if (mode == RectCopy) source = SelectionInTarget(window);
+  // The full-screen modes' target is the desktop, whose coordinates are the screen's:
+  // RectCopy reads the selection, DrawCopy every monitor. A window is read from its
+  // own corner, cut where it is larger than all the monitors together.
+  RECT screen = VirtualScreenRect();
+  RECT source;
+  if (mode == RectCopy) {
+    source = SelectionInTarget(window);
+  } else if (mode == DrawCopy) {
+    source = screen;
+  } else {
+    OffsetRect(&r, -r.left, -r.top);
+    source = ClampToScreen(r, screen.right - screen.left, screen.bottom - screen.top);
+  }
   int w = source.right - source.left, h = source.bottom - source.top;
 
   HBITMAP bitmap = CreateGrabBitmap(src, w, h, sectionDepth);
@@ -73,7 +80,11 @@ HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
          mode == RectCopy || mode == DrawCopy ? SRCCOPY | CAPTUREBLT : SRCCOPY);
   // The caller passes RectCopy and DrawCopy only in the application's process,
   // where the selection and the draw objects live.
-  if (mode == DrawCopy) PaintDrawingsOnto(mem, window);
+  if (mode == RectCopy || mode == DrawCopy) BlackenOffMonitorParts(mem, &source);
+  if (mode == DrawCopy) {
+    POINT origin = {source.left, source.top};
+    PaintDrawingsOnto(mem, origin);
+  }
   glSelection.x1 = glSelection.y1 = glSelection.x2 = glSelection.y2 = 0;
 
   SelectObject(mem, previous);

@@ -65,6 +65,7 @@ struct OwnCaptureState {
   HBITMAP tipsBmp;
   HDC tipsDC;
   CaptureMode captureMode;    // the mode this process armed last
+  POINT screenOrigin;         // the virtual screen's top-left corner when the mask last covered it
   DrawObj* curDrawObj;        // the object under construction
   DrawObjList* drawObjList;   // the finished objects
 };
