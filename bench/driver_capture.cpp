@@ -190,11 +190,12 @@ int ArmOverWindow(BenchSetup& s, double* reached) {
 // the last pixel of its client area on the screen (its frame lies over the
 // screen's outer pixels), which the drag ends on and the picture leaves out.
 static RECT LargestSelection(const BenchSetup& s) {
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  int w = x + GetSystemMetrics(SM_CXVIRTUALSCREEN), h = y + GetSystemMetrics(SM_CYVIRTUALSCREEN);
   RECT client;
   GetClientRect(s.shared->glhMaskWnd, &client);
   MapWindowPoints(s.shared->glhMaskWnd, NULL, (POINT*)&client, 2);
-  RECT r = {client.left > 0 ? client.left : 0, client.top > 0 ? client.top : 0,
+  RECT r = {client.left > x ? client.left : x, client.top > y ? client.top : y,
             (client.right < w ? client.right : w) - 1, (client.bottom < h ? client.bottom : h) - 1};
   return r;
 }

@@ -69,16 +69,23 @@ static void Capture(HWND window) {
   LARGE_INTEGER t0, t1, t2, t3;
   QueryPerformanceCounter(&t0);
   HDC src = GetWindowDC(source);
+  // The screen is every monitor: the virtual screen, from its own corner.
   RECT r;
-  GetWindowRect(source, &r);
+  if (gScreenMode)
+    SetRect(&r, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  else
+    GetWindowRect(source, &r);
   int w = r.right - r.left, h = r.bottom - r.top;
+  POINT from = {gScreenMode ? r.left : 0, gScreenMode ? r.top : 0};
   int depth = GetDeviceCaps(src, BITSPIXEL) * GetDeviceCaps(src, PLANES);
   if (depth > 24) depth = 32;
   else if (depth > 8) depth = 24;
   HDC mem = CreateCompatibleDC(src);
   HBITMAP bitmap = CreateCompatibleBitmap(src, w, h);
   HGDIOBJ old = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, src, 0, 0, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, src, from.x, from.y, SRCCOPY);
   SelectObject(mem, old);
   DeleteDC(mem);
   QueryPerformanceCounter(&t1);

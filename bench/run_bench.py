@@ -202,6 +202,20 @@ def phase_uncomposed(d, f, runs):
     d("app_exit")
 
 
+def phase_monitors(d, f, runs):
+    """Run on a display of two monitors: RectCopy of the whole virtual screen beside the
+    raw floor over the same rectangle."""
+    d("profile BMP")
+    d("app_start")
+    for _ in rounds(f, runs):
+        take(d, f, "floor screen", "mh_floor")
+        v = take(d, f, "capture rect bmp", "mh_rect")
+        if v:
+            f.add("mh_width", v[2])
+            f.add("mh_height", v[3])
+    d("app_exit")
+
+
 def phase_scheme(d, f, runs):
     """RectCopy under a colour scheme whose window colour is navy, against the default
     scheme, the application started afresh under each."""
@@ -440,6 +454,11 @@ def table(f, sizes_pe32, meta):
                                                sum(1 for x in differing if x == 0), len(differing),
                                                max(differing or [0]), max(f.samples.get("unc_compared", [0]))),
           "every picture the screen", verdict(bool(differing) and max(differing) == 0))
+    if "mh_rect" in f.samples:
+        r("Click to temporary file, RectCopy of the whole virtual screen (%.0f x %.0f), two monitors" % (
+            f.median("mh_width"), f.median("mh_height")), f.cell("mh_rect"),
+          "floor over the same rectangle %s" % f.cell("mh_floor"), "%.2f x floor" % ratio(f, "mh_rect", "mh_floor"),
+          "none; report", "")
     if "moves_idle" in f.samples:
         ri = ratio(f, "moves_idle", "moves_unarmed")
         r("%d real mouse moves over a foreign window, idle after a capture" % meta["moves"], f.cell("moves_idle"),
@@ -485,7 +504,7 @@ def main():
     p.add_argument("--captures", type=int, default=100)
     p.add_argument("--moves", type=int, default=1000)
     p.add_argument("--phases", help="only these phases (comma-separated: captures, jpeg, scheme, start-up, "
-                   "memory, mouse moves, uncomposed, 64-bit moves); prints the medians and writes no table")
+                   "memory, mouse moves, uncomposed, monitors, 64-bit moves); prints the medians and writes no table")
     p.add_argument("--save", help="with --phases: also writes the samples to this JSON file")
     p.add_argument("--merge", action="append", default=[],
                    help="samples of an earlier --save run (the uncomposed phase, the 64-bit moves) for the table")
@@ -514,9 +533,10 @@ def main():
                           ("memory", lambda: phase_memory(d, f, a.captures)),
                           ("mouse moves", lambda: phase_moves(d, f, a.runs, a.moves)),
                           ("uncomposed", lambda: phase_uncomposed(d, f, a.runs)),
+                          ("monitors", lambda: phase_monitors(d, f, a.runs)),
                           ("64-bit moves", lambda: phase_moves64(d, f, a.runs, a.moves, a.window64))):
             # These need a display or a prefix of their own; they run only when asked.
-            if (chosen and name not in chosen) or (not chosen and name in ("uncomposed", "64-bit moves")):
+            if (chosen and name not in chosen) or (not chosen and name in ("uncomposed", "monitors", "64-bit moves")):
                 continue
             print("Phase: %s (load %s)" % (name, load()), flush=True)
             run()

@@ -52,6 +52,13 @@ rm -f "$uncomposed"
 VISTREL_COMPOSITOR=none "$root/scripts/with_wine_display.sh" "$build" \
   python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
   --out "$root/docs/performance.md" "$@" --phases uncomposed --save "$uncomposed"
+# RectCopy of the whole virtual screen on a display of two monitors, beside the floor
+# over the same rectangle (scripts/multihead_display.sh; needs root).
+monitors="$benchdir/monitors.json"
+rm -f "$monitors"
+VISTREL_DISPLAY=multihead "$root/scripts/with_wine_display.sh" "$build" \
+  python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
+  --out "$root/docs/performance.md" "$@" --phases monitors --save "$monitors"
 "$root/scripts/with_wine_display.sh" "$build" \
   python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
-  --out "$root/docs/performance.md" --merge "$uncomposed" --merge "$moves64" "$@"
+  --out "$root/docs/performance.md" --merge "$uncomposed" --merge "$monitors" --merge "$moves64" "$@"

@@ -9,7 +9,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 pkgs=(cmake make python3 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       wine wine32:i386 wine64 xvfb xcompmgr xdotool x11-utils imagemagick googletest
-      fonts-wqy-microhei locales nsis)
+      fonts-wqy-microhei locales nsis xserver-xorg-core xserver-xorg-video-dummy libxinerama1:i386)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done
 
 SUDO=""

@@ -23,16 +23,23 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private display: Xvfb picks a free number and writes it to the pipe.
+# A private display: the server picks a free number and writes it to the pipe.
+# VISTREL_DISPLAY=multihead starts an X server with two monitors instead (Xvfb
+# shows Wine one): see multihead_display.sh.
 exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 "${VISTREL_SCREEN:-1280x1024x24}" -nolisten tcp -ac >/dev/null 2>&1 &
-xvfb_pid=$!
+if [ "${VISTREL_DISPLAY:-}" = multihead ]; then
+  . "$here/multihead_display.sh"
+  start_multihead_display "$build" "$fd"
+else
+  Xvfb -displayfd "$fd" -screen 0 "${VISTREL_SCREEN:-1280x1024x24}" -nolisten tcp -ac >/dev/null 2>&1 &
+  xvfb_pid=$!
+fi
 display=""
 deadline=$((SECONDS + 30))
 while [ -z "$display" ] && [ $SECONDS -lt $deadline ]; do
   read -r -t 1 display <&"$fd" || true
 done
-[ -n "$display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+[ -n "$display" ] || { echo "the X server did not start" >&2; exit 1; }
 export DISPLAY=":$display"
 
 # Windows composes layered windows over what lies below them, so the capture

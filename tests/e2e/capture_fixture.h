@@ -54,6 +54,28 @@ class CaptureFixture : public ::testing::Test {
   }
   void Arm(CaptureMode mode) { ASSERT_EQ(Ask(WM_APP_ARM, mode), 1); }
 
+  // The monitor left of the primary one, on a display with several (skips the test
+  // elsewhere), and the target moved onto it at (x, y) from its corner.
+  static BOOL CALLBACK FindSecondMonitor(HMONITOR monitor, HDC, LPRECT bounds, LPARAM found) {
+    MONITORINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoA(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) *(RECT*)found = *bounds;
+    return TRUE;
+  }
+  RECT SecondMonitor() {
+    RECT found = {0, 0, 0, 0};
+    EnumDisplayMonitors(NULL, NULL, FindSecondMonitor, (LPARAM)&found);
+    return found;
+  }
+  void MoveTargetTo(int x, int y) {
+    SetWindowPos(targetWindow, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] {
+      RECT r = TargetScreenRect();
+      return r.left == x && r.top == y;
+    }, Timeout));
+  }
+
   // A point of the target's client area on the screen.
   POINT ClientPoint(int x, int y) {
     POINT p = {x, y};

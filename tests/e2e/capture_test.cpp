@@ -2,6 +2,7 @@
 // tracks the window under the cursor, the mask follows it, and a right-click
 // writes "CaptureTemp.bmp" from inside that program.
 #include "tests/e2e/capture_fixture.h"
+#include "tests/support/screen_pixels.h"
 
 static int ExpectedDepth() {
   HDC screen = GetDC(NULL);
@@ -266,4 +267,49 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
   EXPECT_EQ(WaitForSingleObject(target.handle, 0), (DWORD)WAIT_TIMEOUT);
   DWORD_PTR answer = 0;
   EXPECT_TRUE(SendMessageTimeoutA(targetWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+}
+
+// With several monitors: a window spread over two of them, wider than the primary,
+// is captured whole; on the monitor left of the primary, at negative coordinates,
+// a window and a control are exact.
+TEST_F(CaptureFixture, WindowsAndControlsOnEveryMonitor) {
+  RECT second = SecondMonitor();
+  if (IsRectEmpty(&second)) GTEST_SKIP() << "one monitor";
+  int wide = GetSystemMetrics(SM_CXSCREEN) + 200;
+  SetWindowPos(targetWindow, NULL, second.right - 600, 300, wide, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(WaitUntil([&] { return TargetScreenRect().right - TargetScreenRect().left == wide; }, Timeout));
+  Arm(WindowCopy);
+  ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(0), 0));
+  ExpectLayout(ReadBmpFile(tempPath.c_str()), wide, 300);
+
+  ASSERT_NO_FATAL_FAILURE(MoveTargetTo(second.left + 100, second.top + 150));
+  SetWindowPos(targetWindow, NULL, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT t, client;
+  ScreenPixels screen;
+  ASSERT_TRUE(WaitUntil([&] {
+    t = TargetScreenRect();
+    POINT origin = ClientPoint(0, 0);
+    client = RECT{origin.x, origin.y, origin.x + 390, origin.y + 240};
+    screen = GrabPixels(NULL, client);
+    return t.right - t.left == 400 && screen.At(client.left + 25, client.top + 25) == TargetSwatchColours[0];
+  }, Timeout));
+  Arm(WindowCopy);
+  ASSERT_TRUE(MoveOnto(SwatchCentre(2), TargetScreenRect()));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(2), 1));
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  ExpectLayout(bmp, 400, 300);
+  int differ = 0;
+  for (int y = client.top; y < client.bottom; y++)
+    for (int x = client.left; x < client.right; x++) differ += bmp.Pixel(x - t.left, y - t.top) != screen.At(x, y);
+  EXPECT_EQ(differ, 0);
+
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveOntoSwatch(1));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(1), 2));
+  bmp = ReadBmpFile(tempPath.c_str());
+  const RECT& r = TargetSwatchRects[1];
+  ExpectLayout(bmp, r.right - r.left, r.bottom - r.top);
+  for (int y = 0; y < bmp.height; y += 7)
+    for (int x = 0; x < bmp.width; x += 7) ASSERT_EQ(bmp.Pixel(x, y), TargetSwatchColours[1]) << x << "," << y;
 }

@@ -8,12 +8,19 @@
 static const COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255);
 static const POINT RedSwatch = SwatchButton(2, 1), GreenSwatch = SwatchButton(4, 1), BlueSwatch = SwatchButton(6, 1);
 
-// The longest run of `colour` on the line through (x, y) in direction (dx, dy),
-// looked for within `reach` pixels either side.
+// The pixel of a full-screen picture at a screen point: the picture starts at the
+// virtual screen's corner.
+static COLORREF At(const BmpFile& bmp, int x, int y) {
+  POINT o = VirtualOrigin();
+  return bmp.Pixel(x - o.x, y - o.y);
+}
+
+// The longest run of `colour` on the line through the screen point (x, y) in
+// direction (dx, dy), looked for within `reach` pixels either side.
 static int RunAcross(const BmpFile& bmp, int x, int y, int dx, int dy, COLORREF colour, int reach = 5) {
   int best = 0, run = 0;
   for (int i = -reach; i <= reach; i++) {
-    run = bmp.Pixel(x + i * dx, y + i * dy) == colour ? run + 1 : 0;
+    run = At(bmp, x + i * dx, y + i * dy) == colour ? run + 1 : 0;
     if (run > best) best = run;
   }
   return best;
@@ -25,8 +32,8 @@ class DrawCopyTest : public MaskFixture {
     EXPECT_TRUE(CaptureByMessage());
     BmpFile bmp = ReadBmpFile(tempPath.c_str());
     EXPECT_TRUE(bmp.ok);
-    EXPECT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(bmp.height, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(bmp.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(bmp.height, GetSystemMetrics(SM_CYVIRTUALSCREEN));
     return bmp;
   }
 };
@@ -68,20 +75,20 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   EXPECT_EQ(RunAcross(bmp, r2.x, midY, 1, 0, Green), 2);
   EXPECT_EQ(RunAcross(bmp, (r1.x + r2.x) / 2, r1.y, 0, 1, Green), 2);
   EXPECT_EQ(RunAcross(bmp, (r1.x + r2.x) / 2, r2.y, 0, 1, Green), 2);
-  EXPECT_EQ(bmp.Pixel(r1.x + 6, midY), TargetSwatchColours[0]);  // hollow
+  EXPECT_EQ(At(bmp, r1.x + 6, midY), TargetSwatchColours[0]);  // hollow
   int eMidX = (e1.x + e2.x) / 2, eMidY = (e1.y + e2.y) / 2;
   EXPECT_GE(RunAcross(bmp, e1.x, eMidY, 1, 0, Green), 2);
   EXPECT_GE(RunAcross(bmp, e2.x, eMidY, 1, 0, Green), 2);
   EXPECT_GE(RunAcross(bmp, eMidX, e1.y, 0, 1, Green), 2);
   EXPECT_GE(RunAcross(bmp, eMidX, e2.y, 0, 1, Green), 2);
   EXPECT_EQ(RunAcross(bmp, e1.x + 5, e1.y + 5, 1, 1, Green, 3), 0);  // off the curve, inside the box corner
-  EXPECT_EQ(bmp.Pixel(eMidX, eMidY), TargetSwatchColours[1]);
+  EXPECT_EQ(At(bmp, eMidX, eMidY), TargetSwatchColours[1]);
   for (int x = l1.x + 10; x < l2.x - 10; x += 30) EXPECT_EQ(RunAcross(bmp, x, l1.y, 0, 1, Blue), 3) << x;
   EXPECT_EQ(RunAcross(bmp, l1.x + 50, l1.y, 0, 1, Green), 0);
-  EXPECT_EQ(bmp.Pixel(l1.x + 50, l1.y + 20), TargetSwatchColours[2]);
+  EXPECT_EQ(At(bmp, l1.x + 50, l1.y + 20), TargetSwatchColours[2]);
   // No mask in the picture.
   POINT plain = ClientPoint(340, 150);
-  EXPECT_EQ(bmp.Pixel(plain.x, plain.y), TargetClientColour);
+  EXPECT_EQ(At(bmp, plain.x, plain.y), TargetClientColour);
 
   // The capture freed everything; a new DrawCopy starts empty, and an object
   // still being dragged when the right-click comes is not kept either.
@@ -101,7 +108,7 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   EXPECT_EQ(RunAcross(second, r1.x, midY, 1, 0, Green), 0);
   EXPECT_EQ(RunAcross(second, (l1.x + l2.x) / 2, l1.y, 0, 1, Blue), 0);
   EXPECT_EQ(RunAcross(second, d1.x, (d1.y + d2.y) / 2, 1, 0, Blue), 0);
-  EXPECT_EQ(second.Pixel(r1.x, midY), TargetSwatchColours[0]);
+  EXPECT_EQ(At(second, r1.x, midY), TargetSwatchColours[0]);
 }
 
 TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) {
@@ -136,9 +143,9 @@ TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) 
   BmpFile bmp = CaptureScreen();
   int aMid = (a1.y + a2.y) / 2, bMid = (b1.y + b2.y) / 2, cMid = (c1.y + c2.y) / 2;
   EXPECT_EQ(RunAcross(bmp, a1.x, aMid, 1, 0, Red), 0);
-  EXPECT_EQ(bmp.Pixel(a1.x, aMid), TargetSwatchColours[0]);
+  EXPECT_EQ(At(bmp, a1.x, aMid), TargetSwatchColours[0]);
   EXPECT_EQ(RunAcross(bmp, b1.x, bMid, 1, 0, Red), 0);
-  EXPECT_EQ(bmp.Pixel(b1.x, bMid), TargetSwatchColours[1]);
+  EXPECT_EQ(At(bmp, b1.x, bMid), TargetSwatchColours[1]);
   // The one left was selected by the last deletion.
   EXPECT_EQ(RunAcross(bmp, c1.x, cMid, 1, 0, Red), 3);
   EXPECT_EQ(RunAcross(bmp, c2.x, cMid, 1, 0, Red), 3);
@@ -155,7 +162,8 @@ TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) 
 // right-click on the mask burns it into the capture.
 TEST_F(DrawCopyTest, RealInputPicksDrawsAndCaptures) {
   ArmFullScreen(DrawCopy);
-  SendMouse(mask, WM_MOUSEMOVE, 0, 8, 8);
+  POINT tips = OnPrimary(8, 8);
+  SendMouse(mask, WM_MOUSEMOVE, 0, tips.x, tips.y);
   ASSERT_TRUE(IsWindowVisible(palette));
   POINT blue = BlueSwatch;
   ClientToScreen(palette, &blue);
@@ -181,11 +189,11 @@ TEST_F(DrawCopyTest, RealInputPicksDrawsAndCaptures) {
                          MouseInput(MOUSEEVENTF_RIGHTUP)}));
   ASSERT_TRUE(WaitUntil([&] { return Copies() == 1; }, Timeout));
   BmpFile bmp = ReadBmpFile(tempPath.c_str());
-  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXSCREEN));
+  ASSERT_EQ(bmp.width, GetSystemMetrics(SM_CXVIRTUALSCREEN));
   int midY = (a.y + b.y) / 2;
   EXPECT_EQ(RunAcross(bmp, a.x, midY, 1, 0, Blue), 3);
   EXPECT_EQ(RunAcross(bmp, b.x, midY, 1, 0, Blue), 3);
-  EXPECT_EQ(bmp.Pixel(a.x + 6, midY), TargetSwatchColours[0]);
+  EXPECT_EQ(At(bmp, a.x + 6, midY), TargetSwatchColours[0]);
 }
 
 // The expected look of a readout field: the text in the default font and colour
@@ -214,8 +222,9 @@ class ReadoutTest : public DrawCopyTest {
   // The readout fields after the tips panel moved to (3, 3).
   RECT posField = {70, 4, 183, 23}, colourField = {70, 23, 183, 43};
 
+  // A field laid out from the primary monitor's corner, on the screen.
   RECT OnScreenRect(RECT r) {
-    POINT a = OnScreen(r.left, r.top);
+    POINT c = OnPrimary(r.left, r.top), a = OnScreen(c.x, c.y);
     return RECT{a.x, a.y, a.x + r.right - r.left, a.y + r.bottom - r.top};
   }
   bool FieldShows(RECT field, const char* text) {
@@ -223,12 +232,14 @@ class ReadoutTest : public DrawCopyTest {
     COLORREF background = GrabPixels(NULL, RECT{s.left - 1, s.top, s.left, s.top + 1}).pixels[0];
     return GrabPixels(NULL, s).pixels == RenderReadout(text, s.right - s.left, s.bottom - s.top, background).pixels;
   }
-  // A move over the mask at (x, y); both fields come to show what they should there.
+  // A move over the mask at (x, y) from the primary monitor's corner; both fields
+  // come to show what they should there: the readout is in mask client coordinates.
   bool ReadoutAt(int x, int y, COLORREF under) {
     char position[50], colour[50];
-    FormatPositionReadout(position, sizeof(position), x, y);
+    POINT c = OnPrimary(x, y);
+    FormatPositionReadout(position, sizeof(position), c.x, c.y);
     FormatColourReadout(colour, sizeof(colour), under);
-    SendMouse(mask, WM_MOUSEMOVE, 0, x, y);
+    SendMouse(mask, WM_MOUSEMOVE, 0, c.x, c.y);
     return WaitUntil([&] { return FieldShows(posField, position) && FieldShows(colourField, colour); }, Timeout);
   }
 };
@@ -243,10 +254,33 @@ TEST_F(ReadoutTest, FieldsShowThePositionAndTheColourUnderTheCursor) {
 
   // Over the white mask.
   EXPECT_TRUE(ReadoutAt(600, 700, RGB(255, 255, 255)));
-  EXPECT_FALSE(FieldShows(posField, " 600, 701"));
+  char elsewhere[50];
+  POINT below = OnPrimary(600, 701);
+  FormatPositionReadout(elsewhere, sizeof(elsewhere), below.x, below.y);
+  EXPECT_FALSE(FieldShows(posField, elsewhere));
   EXPECT_TRUE(ReadoutAt(5, 1000, RGB(255, 255, 255)));
   EXPECT_TRUE(ReadoutAt(1234, 500, RGB(255, 255, 255)));
   // On the panel's dark green top border.
   EXPECT_TRUE(ReadoutAt(100, 3, RGB(0, 128, 0)));
   EXPECT_FALSE(FieldShows(colourField, "255,255,255"));
+}
+
+// With several monitors the picture is the whole virtual screen: a line drawn on the
+// monitor left of the primary lands where it was drawn, and what lies on no monitor
+// is black.
+TEST_F(DrawCopyTest, DrawingOnAnotherMonitorLandsThere) {
+  RECT second = SecondMonitor();
+  if (IsRectEmpty(&second)) GTEST_SKIP() << "one monitor";
+  ASSERT_NO_FATAL_FAILURE(MoveTargetTo(second.left + 200, 300));
+  ArmFullScreen(DrawCopy);
+  Pick(BlueSwatch);
+  Pick(LineButton);
+  POINT l1 = ClientPoint(40, 180), l2 = ClientPoint(260, 180);
+  ASSERT_TRUE(DrawObject(l1, l2));
+  BmpFile bmp = CaptureScreen();
+  for (int x = l1.x + 10; x < l2.x - 10; x += 30) EXPECT_EQ(RunAcross(bmp, x, l1.y, 0, 1, Blue), 3) << x;
+  EXPECT_EQ(At(bmp, l1.x + 50, l1.y + 20), TargetSwatchColours[2]);
+  EXPECT_EQ(At(bmp, second.left + 5, second.top - 5), RGB(0, 0, 0));
+  EXPECT_EQ(At(bmp, second.right - 5, second.bottom + 5), RGB(0, 0, 0));
+  EXPECT_EQ(At(bmp, 5, second.bottom + 5), GrabPixels(NULL, RECT{5, second.bottom + 5, 6, second.bottom + 6}).pixels[0]);
 }

@@ -141,11 +141,14 @@ INPUT MouseInput(DWORD flags, int x, int y) {
   input.type = INPUT_MOUSE;
   input.mi.dwFlags = flags;
   if (flags & MOUSEEVENTF_MOVE) {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    // Over the virtual screen, so that every monitor can be reached; with one
+    // monitor it is the primary one.
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     // The system maps back with a truncating division, so round up to land exactly.
-    input.mi.dx = (x * 65536 + w - 1) / w;
-    input.mi.dy = (y * 65536 + h - 1) / h;
-    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = ((x - left) * 65536 + w - 1) / w;
+    input.mi.dy = ((y - top) * 65536 + h - 1) / h;
+    input.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
   }
   return input;
 }

@@ -46,6 +46,17 @@ inline bool RestPointerAt(POINT rest) {
 // handler of the mask.
 static const POINT PointerRest = {0, 0};
 
+// The virtual screen's top-left corner, where a full-screen picture starts.
+inline POINT VirtualOrigin() { return POINT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)}; }
+
+// A point of the mask's client area as laid out over one monitor (the tips area,
+// the palette) where it lies over every monitor: the same place from the primary
+// monitor's corner.
+inline POINT OnPrimary(int x, int y) {
+  POINT o = VirtualOrigin();
+  return POINT{x - o.x, y - o.y};
+}
+
 class MaskFixture : public CaptureFixture {
  protected:
   HMODULE lib = NULL;
@@ -78,10 +89,17 @@ class MaskFixture : public CaptureFixture {
     ASSERT_EQ(WindowProcess(mask), host.pid);
     POINT o = OnScreen(0, 0);
     ASSERT_TRUE(PointerRest.x < o.x || PointerRest.y < o.y);
-    // The top-left corner mark.
-    ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{o.x + 4, o.y, o.x + 5, o.y + 1}).At(o.x + 4, o.y) ==
-                                       RGB(255, 0, 255); }, Timeout));
+    // The top-left corner mark; where that corner lies on no monitor, the dotted
+    // frame along the top of the primary one.
+    if (CornerOnMonitor())
+      ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{o.x + 4, o.y, o.x + 5, o.y + 1}).At(o.x + 4, o.y) ==
+                                         RGB(255, 0, 255); }, Timeout));
+    else
+      ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, RECT{20, o.y, 200, o.y + 1}).Count(RGB(255, 0, 0)) > 20; },
+                            Timeout));
   }
+  // Whether the mask's top-left corner, with its mark, is on a monitor.
+  bool CornerOnMonitor() { return MonitorFromPoint(OnScreen(0, 0), MONITOR_DEFAULTTONULL) != NULL; }
   // Mask client coordinates on the screen, and back.
   POINT OnScreen(int x, int y) {
     POINT p = {x, y};

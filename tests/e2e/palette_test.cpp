@@ -25,7 +25,12 @@ class PaletteTest : public MaskFixture {
     ClickWindow(palette, x, y);
     return rec->glCurDrawTool == tool && rec->glCurColor == colour;
   }
-  void ShowPalette() { SendMouse(mask, WM_MOUSEMOVE, 0, 8, 8); }
+  void ShowPalette() { MoveOverMask(0, 8, 8); }
+  // A move over the mask at a place laid out from the primary monitor's corner.
+  void MoveOverMask(WPARAM keys, int x, int y) {
+    POINT c = OnPrimary(x, y);
+    SendMouse(mask, WM_MOUSEMOVE, keys, c.x, c.y);
+  }
 };
 
 TEST_F(PaletteTest, AppearsOverTheTipsAreaAndHidesOverTheMask) {
@@ -37,22 +42,25 @@ TEST_F(PaletteTest, AppearsOverTheTipsAreaAndHidesOverTheMask) {
       {8, 8, true},  {400, 300, false}, {32, 45, true}, {33, 20, false}, {3, 3, true},
       {20, 46, false}, {3, 45, true},   {2, 20, false}, {32, 3, true},   {20, 2, false}};
   for (const Move& m : moves) {
-    SendMouse(mask, WM_MOUSEMOVE, 0, m.x, m.y);
+    MoveOverMask(0, m.x, m.y);
     EXPECT_EQ(IsWindowVisible(palette) != 0, m.shown) << m.x << "," << m.y;
   }
   ShowPalette();
   RECT r;
   GetWindowRect(palette, &r);
-  POINT origin = OnScreen(0, 0);
+  POINT corner = OnPrimary(0, 0), origin = OnScreen(corner.x, corner.y);
   EXPECT_EQ(r.left - origin.x, 3);
   EXPECT_EQ(r.top - origin.y, 3);
   EXPECT_EQ(r.right - r.left, PaletteWidth);
   EXPECT_EQ(r.bottom - r.top, PaletteHeight);
+  // On the primary monitor, whatever the others.
+  RECT primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, common;
+  EXPECT_TRUE(IntersectRect(&common, &r, &primary) && EqualRect(&common, &r));
   // Moves over the palette leave it shown; a drag step over the mask hides it.
   SendMouse(palette, WM_MOUSEMOVE, 0, 200, 45);
   SendMouse(palette, WM_MOUSEMOVE, 0, 10, 20);
   EXPECT_TRUE(IsWindowVisible(palette));
-  SendMouse(mask, WM_MOUSEMOVE, MK_LBUTTON, PaletteWidth + 10, 20);
+  MoveOverMask(MK_LBUTTON, PaletteWidth + 10, 20);
   EXPECT_FALSE(IsWindowVisible(palette));
 }
 
@@ -199,7 +207,8 @@ class AppPaletteTest : public ::testing::Test {
 TEST_F(AppPaletteTest, PicksToolAndColourAndSwallowsTheRightClick) {
   HWND mask = rec->glhMaskWnd, palette = rec->glhDrawToolsWnd;
   ASSERT_EQ(WindowProcess(palette), app.pid);
-  SendMouse(mask, WM_MOUSEMOVE, 0, 8, 8);
+  POINT tips = OnPrimary(8, 8);
+  SendMouse(mask, WM_MOUSEMOVE, 0, tips.x, tips.y);
   struct Click { int x, y, tool; COLORREF colour; } clicks[] = {
       {283, 25, 2, Red}, {282, 25, 1, Red}, {340, 25, 0, Red}, {88, 32, 0, 0x00FFFF}};
   for (const Click& c : clicks) {

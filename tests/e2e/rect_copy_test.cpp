@@ -32,10 +32,12 @@ TEST_F(RectCopyTest, RealDragAndRightClickCaptureTheSelectedPartOfTheScreen) {
   ASSERT_TRUE(WaitUntil([&] { return SelectionShown(a, b); }, Timeout));
   EXPECT_GT(GrabPixels(NULL, RECT{a.x, a.y, b.x, a.y + 1}).Count(SelectionColour), 20);
   POINT o = OnScreen(0, 0);
-  ScreenPixels edge = GrabPixels(NULL, RECT{o.x, o.y, o.x + 200, o.y + 2});
-  EXPECT_EQ(edge.At(o.x + 4, o.y), RGB(255, 0, 255));
-  EXPECT_EQ(edge.At(o.x + 4, o.y + 1), RGB(255, 0, 255));
-  ScreenPixels frame = GrabPixels(NULL, RECT{o.x + 20, o.y, o.x + 200, o.y + 1});
+  if (CornerOnMonitor()) {
+    ScreenPixels edge = GrabPixels(NULL, RECT{o.x, o.y, o.x + 200, o.y + 2});
+    EXPECT_EQ(edge.At(o.x + 4, o.y), RGB(255, 0, 255));
+    EXPECT_EQ(edge.At(o.x + 4, o.y + 1), RGB(255, 0, 255));
+  }
+  ScreenPixels frame = GrabPixels(NULL, RECT{o.x > 0 ? o.x + 20 : 20, o.y, o.x > 0 ? o.x + 200 : 200, o.y + 1});
   EXPECT_GT(frame.Count(RGB(255, 0, 0)), 20);
   EXPECT_GT(frame.Count(RGB(255, 255, 255)), 20);
 
@@ -113,4 +115,44 @@ TEST_F(RectCopyTest, RightClickBeforeAnyPressWritesOnePixel) {
   EXPECT_EQ(bmp.fileSize, bmp.pixelOffset + bmp.RowBytes());
   EXPECT_EQ(bmp.bytes.size(), (size_t)bmp.fileSize);
   EXPECT_EQ(Copies(), 1);
+}
+
+// With several monitors: a selection on the monitor left of the primary, at negative
+// coordinates, and one across the edge between the two are the screen there; the
+// part of a selection that lies on no monitor is black.
+TEST_F(RectCopyTest, SelectionsOnEveryMonitorAreTheScreenThere) {
+  RECT second = SecondMonitor();
+  if (IsRectEmpty(&second)) GTEST_SKIP() << "one monitor";
+  ASSERT_NO_FATAL_FAILURE(MoveTargetTo(second.right - 300, 200));
+  struct Case { POINT a, b; } cases[] = {
+      {ClientPoint(10, 10), ClientPoint(150, 110)},
+      {ClientPoint(200, 40), ClientPoint(390, 120)},
+      {POINT{second.left + 10, second.top - 60}, POINT{second.left + 110, second.top + 40}}};
+  ASSERT_LT(cases[0].b.x, second.right);
+  ASSERT_TRUE(cases[1].a.x < second.right && cases[1].b.x > second.right);
+  for (int i = 0; i < 3; i++) {
+    POINT a = cases[i].a, b = cases[i].b;
+    ArmFullScreen(RectCopy);
+    Drag(a, b);
+    BmpFile bmp = Captured();
+    ASSERT_TRUE(bmp.ok) << i;
+    ASSERT_EQ(bmp.width, b.x - a.x) << i;
+    ASSERT_EQ(bmp.height, b.y - a.y) << i;
+    ScreenPixels screen = GrabPixels(NULL, RECT{a.x, a.y, b.x, b.y});
+    int differ = 0, black = 0;
+    for (int y = 0; y < bmp.height; y++)
+      for (int x = 0; x < bmp.width; x++) {
+        POINT p = {a.x + x, a.y + y};
+        if (MonitorFromPoint(p, MONITOR_DEFAULTTONULL) == NULL)
+          black += bmp.Pixel(x, y) == RGB(0, 0, 0);
+        else
+          differ += bmp.Pixel(x, y) != screen.At(p.x, p.y);
+      }
+    EXPECT_EQ(differ, 0) << i;
+    EXPECT_EQ(black, i == 2 ? 100 * 60 : 0) << i;
+    // The target's own pixels, where they are in its client area.
+    if (i == 0) EXPECT_EQ(bmp.Pixel(10, 10), TargetSwatchColours[0]);
+    if (i == 1) EXPECT_EQ(bmp.Pixel(20, 10), TargetSwatchColours[1]);
+    if (i == 1) EXPECT_EQ(bmp.Pixel(175, 50), TargetPanelColour);
+  }
 }
