@@ -158,6 +158,21 @@ static bool Drag(POINT from, POINT to) {
   return true;
 }
 
+// A drag whose corner lies on no monitor, where the cursor cannot go (the corner of
+// a virtual screen that the monitors do not fill): the mask is sent the messages
+// the system would send it for that drag.
+static bool DragByMessages(HWND mask, POINT from, POINT to) {
+  ScreenToClient(mask, &from);
+  ScreenToClient(mask, &to);
+  SendWithin(mask, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y), kDeadline);
+  SendWithin(mask, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((from.x + to.x) / 2, (from.y + to.y) / 2), kDeadline);
+  SendWithin(mask, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y), kDeadline);
+  SendWithin(mask, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y), kDeadline);
+  return true;
+}
+
+static bool OnMonitor(POINT p) { return MonitorFromPoint(p, MONITOR_DEFAULTTONULL) != NULL; }
+
 int ArmOverWindow(BenchSetup& s, double* reached) {
   static BenchFloorRecord* record;
   if (record == NULL) record = FloorRecord("window");
@@ -218,7 +233,8 @@ static bool Prepare(BenchSetup& s, const char* kind) {
     from.x = w * 3 / 8, from.y = h / 2;
     to.x = w / 2, to.y = h * 2 / 3;
   }
-  if (!Drag(from, to)) return Fail("the drag did not arrive");
+  bool dragged = OnMonitor(from) && OnMonitor(to) ? Drag(from, to) : DragByMessages(s.shared->glhMaskWnd, from, to);
+  if (!dragged) return Fail("the drag did not arrive");
   return SettleMask(s) ? true : Fail("the mask did not settle");
 }
 

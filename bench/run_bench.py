@@ -457,7 +457,7 @@ def table(f, sizes_pe32, meta):
     if "mh_rect" in f.samples:
         r("Click to temporary file, RectCopy of the whole virtual screen (%.0f x %.0f), two monitors" % (
             f.median("mh_width"), f.median("mh_height")), f.cell("mh_rect"),
-          "floor over the same rectangle %s" % f.cell("mh_floor"), "%.2f x floor" % ratio(f, "mh_rect", "mh_floor"),
+          "floor over the whole virtual screen %s" % f.cell("mh_floor"), "%.2f x floor" % ratio(f, "mh_rect", "mh_floor"),
           "none; report", "")
     if "moves_idle" in f.samples:
         ri = ratio(f, "moves_idle", "moves_unarmed")
