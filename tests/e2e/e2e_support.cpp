@@ -237,3 +237,49 @@ const char* RegisterTestClass(const char* name, WNDPROC proc) {
   RegisterClassA(&wc);
   return name;
 }
+
+void SetSuspended(DWORD pid, bool suspend) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  THREADENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+    if (thread == NULL) continue;
+    if (suspend)
+      SuspendThread(thread);
+    else
+      ResumeThread(thread);
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+}
+
+typedef HRESULT(WINAPI* CompositionEnabledProc)(BOOL*);
+typedef HRESULT(WINAPI* GetAttributeProc)(HWND, DWORD, PVOID, DWORD);
+
+// The system's compositor library, as the system folder holds it.
+static FARPROC CompositorProc(const char* name) {
+  char path[MAX_PATH];
+  UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  lstrcpyA(path + length, "\\dwmapi.dll");
+  HMODULE dwm = LoadLibraryA(path);
+  return dwm == NULL ? NULL : GetProcAddress(dwm, name);
+}
+
+bool DesktopComposed() {
+  CompositionEnabledProc enabled = (CompositionEnabledProc)(void*)CompositorProc("DwmIsCompositionEnabled");
+  BOOL composed = FALSE;
+  return enabled != NULL && SUCCEEDED(enabled(&composed)) && composed;
+}
+
+RECT VisibleFrameOf(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetWindowRect(window, &r);
+  GetAttributeProc get = (GetAttributeProc)(void*)CompositorProc("DwmGetWindowAttribute");
+  RECT bounds;
+  if (DesktopComposed() && get != NULL && SUCCEEDED(get(window, 9 /* DWMWA_EXTENDED_FRAME_BOUNDS */, &bounds, sizeof bounds)))
+    r = bounds;
+  return r;
+}

@@ -84,3 +84,12 @@ std::string CaptureTempPath();
 // The names of the files (not folders) in folder, which has no trailing backslash,
 // in order.
 std::vector<std::string> FilesIn(const std::string& folder);
+
+// Suspends or resumes every thread of the process.
+void SetSuspended(DWORD pid, bool suspend);
+
+// Whether the system's compositor says the desktop is composed.
+bool DesktopComposed();
+// What the system says the screen shows of a top-level window: its extended frame
+// bounds where the desktop is composed, otherwise its window rectangle.
+RECT VisibleFrameOf(HWND window);
