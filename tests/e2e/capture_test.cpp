@@ -106,16 +106,6 @@ TEST_F(CaptureFixture, ControlCopyTracksEachControlAndCapturesOne) {
 }
 
 static const COLORREF CoverColour = RGB(20, 220, 220);
-static LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
-  HBRUSH brush = CreateSolidBrush(CoverColour);
-  FillRect(dc, &ps.rcPaint, brush);
-  DeleteObject(brush);
-  EndPaint(window, &ps);
-  return 0;
-}
 
 // A window of another program lies over part of the target and its right edge.
 // Where the desktop is composed the picture is exactly what the screen shows over
@@ -124,9 +114,9 @@ static LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPAR
 TEST_F(CaptureFixture, WindowCopyHoldsWhatTheScreenShowsOverTheTarget) {
   POINT at = ClientPoint(330, 60);
   RECT coverRect = {at.x, at.y, at.x + 200, at.y + 60};
-  HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW,
-                               RegisterTestClass("CaptureTestCover", CoverProc), "", WS_POPUP, at.x, at.y, 200, 60,
-                               NULL, NULL, GetModuleHandleA(NULL), NULL);
+  HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, SolidWindowClass(), "", WS_POPUP,
+                               at.x, at.y, 200, 60, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  SetWindowLongPtrA(cover, GWLP_USERDATA, CoverColour);
   ShowWindow(cover, SW_SHOWNOACTIVATE);
   ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, coverRect).Count(CoverColour) == 200 * 60; }, Timeout));
   Arm(WindowCopy);

@@ -238,6 +238,19 @@ const char* RegisterTestClass(const char* name, WNDPROC proc) {
   return name;
 }
 
+static LRESULT CALLBACK SolidWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  HBRUSH brush = CreateSolidBrush((COLORREF)GetWindowLongPtrA(window, GWLP_USERDATA));
+  FillRect(dc, &ps.rcPaint, brush);
+  DeleteObject(brush);
+  EndPaint(window, &ps);
+  return 0;
+}
+
+const char* SolidWindowClass() { return RegisterTestClass("VistrelTestSolid", SolidWindowProc); }
+
 void SetSuspended(DWORD pid, bool suspend) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return;

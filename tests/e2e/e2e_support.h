@@ -85,6 +85,10 @@ std::string CaptureTempPath();
 // in order.
 std::vector<std::string> FilesIn(const std::string& folder);
 
+// A window class of this program whose windows show the colour in their
+// GWLP_USERDATA.
+const char* SolidWindowClass();
+
 // Suspends or resumes every thread of the process.
 void SetSuspended(DWORD pid, bool suspend);
 

@@ -359,23 +359,11 @@ TEST_F(LibraryTest, OnTheApplicationsThreadTheRecordNamesNoOtherApplication) {
   Kill(host);
 }
 
-// A window of a solid colour, its GWLP_USERDATA.
-static LRESULT CALLBACK SolidProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
-  HBRUSH brush = CreateSolidBrush((COLORREF)GetWindowLongPtrA(window, GWLP_USERDATA));
-  FillRect(dc, &ps.rcPaint, brush);
-  DeleteObject(brush);
-  EndPaint(window, &ps);
-  return 0;
-}
-
 // On the application's thread window and control captures hold exactly what the
 // screen shows once the mask is gone: a sizable window's visible frame, with the
 // mask laid over that frame, and a control's window rectangle.
 TEST_F(LibraryTest, CapturesOnTheApplicationsThreadHoldWhatTheScreenShows) {
-  const char* solid = RegisterTestClass("LibraryTestSolid", SolidProc);
+  const char* solid = SolidWindowClass();
   HWND window = CreateWindowExA(WS_EX_TOPMOST, solid, "own", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 150, 150, 360,
                                 260, NULL, NULL, GetModuleHandleA(NULL), NULL);
   HWND control = CreateWindowExA(0, solid, "", WS_CHILD | WS_VISIBLE, 40, 40, 120, 80, window, NULL,
