@@ -84,11 +84,18 @@ void KeepMaskHideImmediate(HWND mask) {
 }
 
 BOOL AwaitMaskOffComposedScreen(HWND mask) {
-  DWORD start = GetTickCount();
+  DWORD deadline = GetTickCount() + kMaskReportedHiddenMs;
   while (IsWindowVisible(mask)) {
-    if (TimeLeft(start + kMaskReportedHiddenMs) == 0) return FALSE;
+    if (TimeLeft(deadline) == 0) return FALSE;
     Sleep(1);
   }
+  // The mask's thread has taken the hide. Once it answers, it has also come back to
+  // its queue, where a window system that hands a thread's window changes on to the
+  // display when the thread next looks for messages (Wine) has handed the hide on.
+  // A zero timeout would wait without limit under Wine.
+  DWORD left = TimeLeft(deadline);
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(mask, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, left > 0 ? left : 1, &answer)) return FALSE;
   FlushProc composedFrame = ComposedFrameWait();
   return composedFrame != NULL && SUCCEEDED(composedFrame());
 }
@@ -123,7 +130,6 @@ struct SettleRound {
   HWND own[kOwnWindows];
   int ownCount;
 };
-
 
 static BOOL IsUnderMask(HWND window, const RECT* covered) {
   RECT r, common;
