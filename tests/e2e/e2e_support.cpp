@@ -269,30 +269,15 @@ void SetSuspended(DWORD pid, bool suspend) {
   CloseHandle(snapshot);
 }
 
-typedef HRESULT(WINAPI* CompositionEnabledProc)(BOOL*);
-typedef HRESULT(WINAPI* GetAttributeProc)(HWND, DWORD, PVOID, DWORD);
-
-// The system's compositor library, as the system folder holds it.
-static FARPROC CompositorProc(const char* name) {
-  char path[MAX_PATH];
-  UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  lstrcpyA(path + length, "\\dwmapi.dll");
-  HMODULE dwm = LoadLibraryA(path);
-  return dwm == NULL ? NULL : GetProcAddress(dwm, name);
-}
-
-bool DesktopComposed() {
-  CompositionEnabledProc enabled = (CompositionEnabledProc)(void*)CompositorProc("DwmIsCompositionEnabled");
-  BOOL composed = FALSE;
-  return enabled != NULL && SUCCEEDED(enabled(&composed)) && composed;
-}
+bool DesktopComposed() { return GetEnvironmentVariableA("VISTREL_COMPOSED_DESKTOP", NULL, 0) != 0; }
 
 RECT VisibleFrameOf(HWND window) {
   RECT r = {0, 0, 0, 0};
   GetWindowRect(window, &r);
-  GetAttributeProc get = (GetAttributeProc)(void*)CompositorProc("DwmGetWindowAttribute");
-  RECT bounds;
-  if (DesktopComposed() && get != NULL && SUCCEEDED(get(window, 9 /* DWMWA_EXTENDED_FRAME_BOUNDS */, &bounds, sizeof bounds)))
-    r = bounds;
+  if (DesktopComposed() && (GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME)) {
+    r.left += 7;
+    r.right -= 7;
+    r.bottom -= 7;
+  }
   return r;
 }

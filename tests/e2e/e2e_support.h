@@ -92,8 +92,9 @@ const char* SolidWindowClass();
 // Suspends or resumes every thread of the process.
 void SetSuspended(DWORD pid, bool suspend);
 
-// Whether the system's compositor says the desktop is composed.
+// Whether the test runs as on a composed desktop (tests/e2e/composed_desktop.sh).
 bool DesktopComposed();
-// What the system says the screen shows of a top-level window: its extended frame
-// bounds where the desktop is composed, otherwise its window rectangle.
+// What the screen shows of a top-level window: there, as the stand-in compositor
+// library has it, a sizable window without 7 pixels on the left, right and bottom;
+// elsewhere its window rectangle.
 RECT VisibleFrameOf(HWND window);
