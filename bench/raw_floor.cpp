@@ -62,30 +62,51 @@ static void Paint(HWND window) {
   EndPaint(window, &ps);
 }
 
+typedef HRESULT(WINAPI* CompositionEnabledProc)(BOOL*);
+typedef HRESULT(WINAPI* GetAttributeProc)(HWND, DWORD, PVOID, DWORD);
+
+// Where the desktop is composed, the window's visible frame (its extended frame
+// bounds), which is read from the screen; 0 where it is not.
+static int ComposedFrame(HWND window, RECT* frame) {
+  char path[MAX_PATH];
+  UINT length = GetSystemDirectoryA(path, MAX_PATH);
+  lstrcpyA(path + length, "\\dwmapi.dll");
+  HMODULE dwm = LoadLibraryA(path);
+  if (dwm == NULL) return 0;
+  CompositionEnabledProc enabled = (CompositionEnabledProc)(void*)GetProcAddress(dwm, "DwmIsCompositionEnabled");
+  GetAttributeProc get = (GetAttributeProc)(void*)GetProcAddress(dwm, "DwmGetWindowAttribute");
+  BOOL composed = FALSE;
+  return enabled != NULL && get != NULL && SUCCEEDED(enabled(&composed)) && composed &&
+         SUCCEEDED(get(window, 9 /* DWMWA_EXTENDED_FRAME_BOUNDS */, frame, sizeof *frame));
+}
+
 // The floor: the source's pixels as a bottom-up DIB of the display's depth, written
-// with its headers in one call.
+// with its headers in one call. On a composed desktop the window is read from the
+// screen over its visible frame.
 static void Capture(HWND window) {
   HWND source = gScreenMode ? GetDesktopWindow() : window;
   LARGE_INTEGER t0, t1, t2, t3;
   QueryPerformanceCounter(&t0);
-  HDC src = GetWindowDC(source);
-  // The screen is every monitor: the virtual screen, from its own corner.
   RECT r;
-  if (gScreenMode)
-    SetRect(&r, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  else
+  int composed = !gScreenMode && ComposedFrame(window, &r);
+  if (composed) source = GetDesktopWindow();
+  HDC src = GetWindowDC(source);
+  if (gScreenMode) {
+    // The screen is every monitor: the virtual screen, from its own corner.
+    int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    SetRect(&r, x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  } else if (!composed) {
     GetWindowRect(source, &r);
+    OffsetRect(&r, -r.left, -r.top);
+  }
   int w = r.right - r.left, h = r.bottom - r.top;
-  POINT from = {gScreenMode ? r.left : 0, gScreenMode ? r.top : 0};
   int depth = GetDeviceCaps(src, BITSPIXEL) * GetDeviceCaps(src, PLANES);
   if (depth > 24) depth = 32;
   else if (depth > 8) depth = 24;
   HDC mem = CreateCompatibleDC(src);
   HBITMAP bitmap = CreateCompatibleBitmap(src, w, h);
   HGDIOBJ old = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, src, from.x, from.y, SRCCOPY);
+  BitBlt(mem, 0, 0, w, h, src, r.left, r.top, composed ? SRCCOPY | CAPTUREBLT : SRCCOPY);
   SelectObject(mem, old);
   DeleteDC(mem);
   QueryPerformanceCounter(&t1);

@@ -59,6 +59,17 @@ rm -f "$monitors"
 VISTREL_DISPLAY=multihead "$root/scripts/with_wine_display.sh" "$build" \
   python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
   --out "$root/docs/performance.md" "$@" --phases monitors --save "$monitors"
+# WindowCopy on a composed desktop: the tests' stand-in for the compositor's
+# library in a prefix of its own (as tests/e2e/composed_desktop.sh has it).
+composed="$benchdir/composed.json"
+rm -f "$composed"
+"$root/scripts/with_wine_display.sh" "$build" sh -c '
+  cp "$1" "$WINEPREFIX/drive_c/windows/system32/dwmapi.dll" || exit 1
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;dwmapi=n"
+  shift
+  exec python3 "$@"' sh "$benchdir/bench/standin/dwmapi.dll" "$here/run_bench.py" --bin "$measured" \
+  --bench "$benchdir/bench" --pe32 "$build/bin" --out "$root/docs/performance.md" "$@" --phases composed \
+  --save "$composed"
 "$root/scripts/with_wine_display.sh" "$build" \
   python3 "$here/run_bench.py" --bin "$measured" --bench "$benchdir/bench" --pe32 "$build/bin" \
-  --out "$root/docs/performance.md" --merge "$uncomposed" --merge "$monitors" --merge "$moves64" "$@"
+  --out "$root/docs/performance.md" --merge "$uncomposed" --merge "$monitors" --merge "$moves64" --merge "$composed" "$@"

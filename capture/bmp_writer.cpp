@@ -108,14 +108,14 @@ int WriteCaptureFile(HBITMAP bitmap, int depth, int copyToClipboard, int* onClip
   return result;
 }
 
-int SaveToFile(HWND window, CaptureMode mode) {
+int SaveToFile(HWND window, CaptureMode mode, BOOL fromScreen) {
   int depth = BmpDepthForDisplay(DisplayBits(window));
   // Read once: the grab's kind and the clipboard step must agree, whatever a
   // SetConfig in the meantime says.
   int copyToClipboard = glShared.glCopyToClipboard != 0;
   // The clipboard takes a bitmap compatible with the display, which is what the
   // programs reading it expect; only then is the grab converted for the file.
-  HBITMAP bitmap = GrabTargetBitmap(window, mode, copyToClipboard ? 0 : depth);
+  HBITMAP bitmap = GrabTargetBitmap(window, mode, copyToClipboard ? 0 : depth, fromScreen);
   if (bitmap == NULL) return 0;
   int onClipboard = 0;
   int result = WriteCaptureFile(bitmap, depth, copyToClipboard, &onClipboard);

@@ -1,6 +1,7 @@
 // CompleteCapture: the capturing right-click. Runs inside the hooked program in
 // WindowCopy and ControlCopy, in the application in RectCopy and DrawCopy.
 #include "capture/capture_internal.h"
+#include "capture/compositor.h"
 #include "capture/draw_objects.h"
 #include "capture/screen_settle.h"
 #include "capture/shared_state.h"
@@ -28,6 +29,10 @@ void CompleteCapture(const CaptureJob& job) {
   HWND mask = job.maskWnd;
   BOOL ownMask = mask != NULL && mask == glOwn.maskWnd;
   CaptureMode mode = ModeOfThisCapture(job.mode, ownMask);
+  // Where the desktop is composed a window's own DC need not hold what the screen
+  // shows (a window drawn by the GPU, one without a redirection surface): window
+  // and control captures read the screen once the mask is off it.
+  BOOL fromScreen = FALSE;
   if (mask == NULL) {
     MarkCaptureTaken();
   } else {
@@ -35,19 +40,24 @@ void CompleteCapture(const CaptureJob& job) {
     if (mode == RectCopy || mode == DrawCopy) {
       // These read the screen itself: the mask must be off it first.
       HideMaskAndWaitForScreen(mask, MarkCaptureTaken);
-    } else {
-      // Window and control captures read the target window's own pixels, in which
-      // the mask over it has no part, so the hide need not be waited for: there, in
-      // the target's input thread, the mask is another program's window, and a
-      // synchronous hide would stall the target until the application has taken it.
-      if (ownMask)
-        ShowWindow(mask, SW_HIDE);
-      else
-        ShowWindowAsync(mask, SW_HIDE);
+    } else if (ownMask && DesktopComposed()) {
+      HideMaskAndWaitForScreen(mask, MarkCaptureTaken);
+      fromScreen = TRUE;
+    } else if (ownMask) {
+      ShowWindow(mask, SW_HIDE);
       MarkCaptureTaken();
+    } else {
+      // Here, in the target's input thread, the mask is another program's window,
+      // and a synchronous hide would stall the target until the application has
+      // taken it. The window's own pixels hold nothing of the mask; the screen does
+      // until the mask is reported hidden and the compositor has drawn a frame
+      // without it, which is waited for within a bound.
+      ShowWindowAsync(mask, SW_HIDE);
+      MarkCaptureTaken();
+      fromScreen = DesktopComposed() && AwaitMaskOffComposedScreen(mask);
     }
   }
-  if (!SaveToFile(job.target, mode)) {
+  if (!SaveToFile(job.target, mode, fromScreen)) {
     TraceLog("WM_LBUTTONDOWN:SaveToFile Failed");
     RemoveStaleTempFile();
   }

@@ -49,12 +49,14 @@ void CompleteCapture(const CaptureJob& job);
 // capture's, read once as it began: RectCopy applies the selection, DrawCopy paints
 // the drawings (both only in the process that owns the mask). With sectionDepth 24
 // or 32, a device-independent section laid out as a file of that depth; otherwise a
-// bitmap compatible with the window.
-HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth);
+// bitmap compatible with the window. fromScreen: a window or control is read from
+// the screen over its visible frame (the mask must be off the screen), otherwise
+// from its own DC.
+HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth, BOOL fromScreen);
 
-// bmp_writer.cpp: writes "CaptureTemp.bmp" from a grab in that mode; 1 when the
-// whole file was written.
-int SaveToFile(HWND window, CaptureMode mode);
+// bmp_writer.cpp: writes "CaptureTemp.bmp" from a grab in that mode, read from the
+// screen or not as GrabTargetBitmap reads; 1 when the whole file was written.
+int SaveToFile(HWND window, CaptureMode mode, BOOL fromScreen);
 // The bitmap as a file of that depth, put on the clipboard first when asked
 // (*onClipboard: the clipboard took it).
 int WriteCaptureFile(HBITMAP bitmap, int depth, int copyToClipboard, int* onClipboard);

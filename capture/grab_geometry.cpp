@@ -23,3 +23,10 @@ RECT OrderedRect(POINT start, POINT end) {
   }
   return r;
 }
+
+RECT FrameWithinWindow(RECT window, RECT bounds) {
+  if (bounds.left < window.left || bounds.top < window.top || bounds.right > window.right ||
+      bounds.bottom > window.bottom || bounds.left >= bounds.right || bounds.top >= bounds.bottom)
+    return window;
+  return bounds;
+}

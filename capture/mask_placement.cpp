@@ -1,8 +1,11 @@
 // MoveMaskWindow: lays the translucent mask exactly over the current target.
 #include "capture/capture_internal.h"
+#include "capture/compositor.h"
 #include "capture/mask_geometry.h"
 #include "capture/screen_area.h"
+#include "capture/screen_settle.h"
 #include "capture/shared_state.h"
+#include "capture/visible_frame.h"
 #include "common/trace_log.h"
 
 // In RectCopy and DrawCopy the target is this process's business alone: whatever
@@ -39,8 +42,9 @@ void WINAPI MoveMaskWindow(void) {
   HWND target = MaskTarget();
   RECT r = {0, 0, 0, 0};
   BOOL desktop = target == GetDesktopWindow();
-  // Over the desktop the mask covers every monitor.
-  BOOL gotRect = desktop ? (r = VirtualScreenRect(), TRUE) : GetWindowRect(target, &r);
+  // Over the desktop the mask covers every monitor, over a window what the screen
+  // shows of it.
+  BOOL gotRect = desktop ? (r = VirtualScreenRect(), TRUE) : VisibleFrameRect(target, &r);
   if (desktop) {
     glOwn.screenOrigin.x = r.left;
     glOwn.screenOrigin.y = r.top;
@@ -63,5 +67,8 @@ void WINAPI MoveMaskWindow(void) {
   }
   MoveWindow(mask, placement.x, placement.y, placement.width, placement.height, FALSE);
   BringWindowToTop(mask);
+  // A capture in a hooked program waits for the mask to be off the screen: the
+  // compositor must not fade it out.
+  if (DesktopComposed()) KeepMaskHideImmediate(mask);
   ShowWindow(mask, SW_SHOW);
 }

@@ -6,6 +6,7 @@
 #include "capture/grab_geometry.h"
 #include "capture/screen_area.h"
 #include "capture/shared_state.h"
+#include "capture/visible_frame.h"
 
 // The selection dragged on the mask, in the target's client coordinates, ordered.
 static RECT SelectionInTarget(HWND target) {
@@ -47,19 +48,35 @@ static HBITMAP CreateGrabBitmap(HDC src, int w, int h, int depth) {
   return CreateCompatibleBitmap(src, w, h);
 }
 
-HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
+// What a window or control capture reads: the window's visible frame, cut where it
+// is larger than all the monitors together, from the frame's own corner. From the
+// screen in screen coordinates, otherwise in the window's own.
+static RECT WindowSource(HWND window, RECT windowRect, RECT screen, BOOL fromScreen) {
+  RECT frame;
+  if (!VisibleFrameRect(window, &frame)) frame = windowRect;
+  RECT source = frame;
+  OffsetRect(&source, -frame.left, -frame.top);
+  source = ClampToScreen(source, screen.right - screen.left, screen.bottom - screen.top);
+  if (fromScreen)
+    OffsetRect(&source, frame.left, frame.top);
+  else
+    OffsetRect(&source, frame.left - windowRect.left, frame.top - windowRect.top);
+  return source;
+}
+
+HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth, BOOL fromScreen) {
   if (window == NULL) return NULL;
-  HDC src = GetWindowDC(window);
+  // The full-screen modes' target is the desktop, whose coordinates are the screen's.
+  HWND from = fromScreen ? GetDesktopWindow() : window;
+  HDC src = GetWindowDC(from);
   HDC mem = CreateCompatibleDC(src);
   RECT r;
   if (src == NULL || mem == NULL || !GetWindowRect(window, &r)) {
     if (mem != NULL) DeleteDC(mem);
-    if (src != NULL) ReleaseDC(window, src);
+    if (src != NULL) ReleaseDC(from, src);
     return NULL;
   }
-  // The full-screen modes' target is the desktop, whose coordinates are the screen's:
-  // RectCopy reads the selection, DrawCopy every monitor. A window is read from its
-  // own corner, cut where it is larger than all the monitors together.
+  // RectCopy reads the selection, DrawCopy every monitor, the others the window.
   RECT screen = VirtualScreenRect();
   RECT source;
   if (mode == RectCopy) {
@@ -67,20 +84,20 @@ HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
   } else if (mode == DrawCopy) {
     source = screen;
   } else {
-    OffsetRect(&r, -r.left, -r.top);
-    source = ClampToScreen(r, screen.right - screen.left, screen.bottom - screen.top);
+    source = WindowSource(window, r, screen, fromScreen);
   }
   int w = source.right - source.left, h = source.bottom - source.top;
 
   HBITMAP bitmap = CreateGrabBitmap(src, w, h, sectionDepth);
   HGDIOBJ previous = SelectObject(mem, bitmap);
-  // The full-screen modes read the desktop as the screen shows it, layered windows
-  // included; the others read the window's own pixels.
-  BitBlt(mem, 0, 0, w, h, src, source.left, source.top,
-         mode == RectCopy || mode == DrawCopy ? SRCCOPY | CAPTUREBLT : SRCCOPY);
+  // What is read from the screen is read as the screen shows it, layered windows
+  // included, and black where no monitor shows it; a window's own DC holds its own
+  // pixels.
+  BOOL screenRead = fromScreen || mode == RectCopy || mode == DrawCopy;
+  BitBlt(mem, 0, 0, w, h, src, source.left, source.top, screenRead ? SRCCOPY | CAPTUREBLT : SRCCOPY);
+  if (screenRead) BlackenOffMonitorParts(mem, &source);
   // The caller passes RectCopy and DrawCopy only in the application's process,
   // where the selection and the draw objects live.
-  if (mode == RectCopy || mode == DrawCopy) BlackenOffMonitorParts(mem, &source);
   if (mode == DrawCopy) {
     POINT origin = {source.left, source.top};
     PaintDrawingsOnto(mem, origin);
@@ -88,7 +105,7 @@ HBITMAP GrabTargetBitmap(HWND window, CaptureMode mode, int sectionDepth) {
   glSelection.x1 = glSelection.y1 = glSelection.x2 = glSelection.y2 = 0;
 
   SelectObject(mem, previous);
-  ReleaseDC(window, src);
+  ReleaseDC(from, src);
   DeleteDC(mem);
   return bitmap;
 }

@@ -5,6 +5,7 @@
 // grab; a picture read at once holds the mask, its selection or its drawings.
 #include "capture/screen_settle.h"
 #include <dwmapi.h>
+#include "capture/compositor.h"
 #include "common/trace_log.h"
 
 // Points of the screen watched for the mask to go: a grid over its client area.
@@ -61,41 +62,42 @@ static BOOL AnyPointShowsScreen(HDC screen, const POINT* points, const COLORREF*
   return FALSE;
 }
 
-typedef HRESULT(WINAPI* CompositionEnabledProc)(BOOL*);
+static DWORD TimeLeft(DWORD deadline) {
+  LONG left = (LONG)(deadline - GetTickCount());
+  return left > 0 ? (DWORD)left : 0;
+}
+
 typedef HRESULT(WINAPI* FlushProc)(void);
 typedef HRESULT(WINAPI* SetAttributeProc)(HWND, DWORD, LPCVOID, DWORD);
-
-// The compositor's library, NULL where the system has none (before Vista). It is a
-// system one and stays loaded once loaded here: loading it is the slow part.
-static HMODULE CompositorLibrary(void) {
-  char path[MAX_PATH];
-  static const char kName[] = "\\dwmapi.dll";
-  UINT length = GetSystemDirectoryA(path, MAX_PATH);
-  if (length == 0 || length + sizeof kName > MAX_PATH) return NULL;
-  lstrcpyA(path + length, kName);
-  HMODULE dwm = GetModuleHandleA(path);
-  return dwm != NULL ? dwm : LoadLibraryA(path);
-}
 
 // Where the desktop is composed, the call that waits for the compositor's next frame,
 // which no longer holds a window hidden before it; NULL where it is not.
 static FlushProc ComposedFrameWait(void) {
-  HMODULE dwm = CompositorLibrary();
-  if (dwm == NULL) return NULL;
-  CompositionEnabledProc enabled =
-      (CompositionEnabledProc)(void*)GetProcAddress(dwm, "DwmIsCompositionEnabled");
-  FlushProc flush = (FlushProc)(void*)GetProcAddress(dwm, "DwmFlush");
-  BOOL composed = FALSE;
-  return enabled != NULL && flush != NULL && SUCCEEDED(enabled(&composed)) && composed ? flush : NULL;
+  FlushProc flush = (FlushProc)(void*)CompositorProc("DwmFlush");
+  return flush != NULL && DesktopComposed() ? flush : NULL;
 }
 
-// Has the compositor take the mask off the screen at once when it is hidden, without
-// the fade it may give a hidden window.
-static void KeepMaskHideImmediate(HWND mask) {
-  HMODULE dwm = CompositorLibrary();
-  SetAttributeProc set = dwm == NULL ? NULL : (SetAttributeProc)(void*)GetProcAddress(dwm, "DwmSetWindowAttribute");
+void KeepMaskHideImmediate(HWND mask) {
+  SetAttributeProc set = (SetAttributeProc)(void*)CompositorProc("DwmSetWindowAttribute");
   BOOL disabled = TRUE;
   if (set != NULL) set(mask, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
+}
+
+BOOL AwaitMaskOffComposedScreen(HWND mask) {
+  DWORD deadline = GetTickCount() + kMaskReportedHiddenMs;
+  while (IsWindowVisible(mask)) {
+    if (TimeLeft(deadline) == 0) return FALSE;
+    Sleep(1);
+  }
+  // The mask's thread has taken the hide. Once it answers, it has also come back to
+  // its queue, where a window system that hands a thread's window changes on to the
+  // display when the thread next looks for messages (Wine) has handed the hide on.
+  // A zero timeout would wait without limit under Wine.
+  DWORD left = TimeLeft(deadline);
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(mask, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, left > 0 ? left : 1, &answer)) return FALSE;
+  FlushProc composedFrame = ComposedFrameWait();
+  return composedFrame != NULL && SUCCEEDED(composedFrame());
 }
 
 // The longest the pixel phase is given to see the display take the hide, and the
@@ -128,11 +130,6 @@ struct SettleRound {
   HWND own[kOwnWindows];
   int ownCount;
 };
-
-static DWORD TimeLeft(DWORD deadline) {
-  LONG left = (LONG)(deadline - GetTickCount());
-  return left > 0 ? (DWORD)left : 0;
-}
 
 static BOOL IsUnderMask(HWND window, const RECT* covered) {
   RECT r, common;

@@ -21,3 +21,18 @@ BOOL ShowsScreenWithoutMask(COLORREF before, COLORREF now, COLORREF mask, BYTE a
 // compositor) showed the mask gone, FALSE when the wait ran into its limit, which
 // the trace then tells.
 BOOL HideMaskAndWaitForScreen(HWND mask, void (*onHidden)(void));
+
+// Has the compositor take the mask off the screen at once when it is hidden, without
+// the fade it may give a hidden window. Nothing where there is no compositor.
+void KeepMaskHideImmediate(HWND mask);
+
+// The longest a hooked program waits for the application to report its mask hidden
+// and answer; the compositor's next frame comes on top, about 150 ms in all.
+static const DWORD kMaskReportedHiddenMs = 135;
+
+// In a program other than the mask's, after the mask was told to hide: waits until
+// the mask is reported hidden and its thread has answered a message sent after,
+// within kMaskReportedHiddenMs, and then for the compositor's next frame. TRUE when the screen no longer shows the mask; FALSE
+// past the bound or where the desktop is not composed, and the program then takes
+// the window's own pixels.
+BOOL AwaitMaskOffComposedScreen(HWND mask);

@@ -9,6 +9,19 @@
 
 static const DWORD Timeout = 30000;
 
+// The colour of the target's client area at (x, y), from its layout.
+inline COLORREF LayoutColour(int x, int y) {
+  POINT p = {x, y};
+  if (PtInRect(&TargetPanelRect, p)) {
+    RECT nested = TargetNestedRect;
+    OffsetRect(&nested, TargetPanelRect.left, TargetPanelRect.top);
+    return PtInRect(&nested, p) ? TargetNestedColour : TargetPanelColour;
+  }
+  for (int i = 0; i < TargetSwatchCount; i++)
+    if (PtInRect(&TargetSwatchRects[i], p)) return TargetSwatchColours[i];
+  return TargetClientColour;
+}
+
 class CaptureFixture : public ::testing::Test {
  protected:
   Process target, host;
@@ -99,11 +112,9 @@ class CaptureFixture : public ::testing::Test {
     MapWindowPoints(targetWindow, NULL, (POINT*)&r, 2);
     return r;
   }
-  RECT TargetScreenRect() {
-    RECT r;
-    GetWindowRect(targetWindow, &r);
-    return r;
-  }
+  // What the screen shows of the target window, which the mask covers and a
+  // WindowCopy picture holds.
+  RECT TargetScreenRect() { return VisibleFrameOf(targetWindow); }
   // Whether the application's mask is shown exactly over that screen rectangle.
   bool MaskOver(RECT visible) {
     HWND mask = HostMask();

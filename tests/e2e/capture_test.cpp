@@ -33,8 +33,7 @@ TEST_F(CaptureFixture, WindowCopyTracksTheTargetAndCapturesItsPixels) {
   EXPECT_EQ(NewWindows(), 1);
 
   // The mask lies exactly over the target.
-  RECT targetRect;
-  GetWindowRect(targetWindow, &targetRect);
+  RECT targetRect = TargetScreenRect();
   HWND mask = HostMask();
   ASSERT_TRUE(mask != NULL);
   EXPECT_TRUE(IsWindowVisible(mask));
@@ -102,8 +101,76 @@ TEST_F(CaptureFixture, ControlCopyTracksEachControlAndCapturesOne) {
   const RECT& r = TargetSwatchRects[1];
   ExpectLayout(bmp, r.right - r.left, r.bottom - r.top);
   if (!bmp.ok || bmp.width != r.right - r.left) return;
-  for (int y = 0; y < bmp.height; y += 7)
-    for (int x = 0; x < bmp.width; x += 7) ASSERT_EQ(bmp.Pixel(x, y), TargetSwatchColours[1]) << x << "," << y;
+  for (int y = 0; y < bmp.height; y++)
+    for (int x = 0; x < bmp.width; x++) ASSERT_EQ(bmp.Pixel(x, y), TargetSwatchColours[1]) << x << "," << y;
+}
+
+static const COLORREF CoverColour = RGB(20, 220, 220);
+
+// A window of another program lies over part of the target and its right edge.
+// Where the desktop is composed the picture is exactly what the screen shows over
+// the target's visible frame, that window included; elsewhere the target's own
+// pixels, as they were before.
+TEST_F(CaptureFixture, WindowCopyHoldsWhatTheScreenShowsOverTheTarget) {
+  POINT at = ClientPoint(330, 60);
+  RECT coverRect = {at.x, at.y, at.x + 200, at.y + 60};
+  HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, SolidWindowClass(), "", WS_POPUP,
+                               at.x, at.y, 200, 60, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  SetWindowLongPtrA(cover, GWLP_USERDATA, CoverColour);
+  ShowWindow(cover, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(WaitUntil([&] { return GrabPixels(NULL, coverRect).Count(CoverColour) == 200 * 60; }, Timeout));
+  Arm(WindowCopy);
+  RECT frame = TargetScreenRect();
+  ASSERT_TRUE(MoveOnto(SwatchCentre(0), frame));
+  ASSERT_TRUE(CaptureAt(SwatchCentre(0), 0));
+  BmpFile bmp = ReadBmpFile(tempPath.c_str());
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(bmp, frame.right - frame.left, frame.bottom - frame.top));
+  POINT covered = ClientPoint(375, 90);
+  COLORREF underCover = bmp.Pixel(covered.x - frame.left, covered.y - frame.top);
+  if (DesktopComposed()) {
+    // From the client area down: under Wine the target's caption shows it inactive
+    // soon after the capture, which the picture took as it was.
+    POINT o = ClientPoint(0, 0);
+    ScreenPixels screen = GrabPixels(NULL, frame);
+    long differ = 0;
+    for (int y = o.y - frame.top; y < bmp.height; y++)
+      for (int x = 0; x < bmp.width; x++) differ += bmp.Pixel(x, y) != screen.At(frame.left + x, frame.top + y);
+    EXPECT_EQ(differ, 0) << "pixels unlike the screen's";
+    EXPECT_EQ(underCover, CoverColour);
+  } else {
+    EXPECT_EQ(underCover, TargetPanelColour);
+  }
+  DestroyWindow(cover);
+}
+
+// A hooked program waits for the application to take its mask off the screen only
+// so long: with the application suspended, the capture is taken all the same, from
+// the target's own pixels, without the mask that still lies over it.
+TEST_F(CaptureFixture, ApplicationThatDoesNotHideTheMaskHoldsTheCaptureBriefly) {
+  Arm(WindowCopy);
+  RECT frame = TargetScreenRect();
+  ASSERT_TRUE(MoveOnto(SwatchCentre(0), frame));
+  SetSuspended(host.pid, true);
+  RightClickAt(SwatchCentre(0));
+  BmpFile bmp;
+  bool written = WaitUntil([&] { return (bmp = ReadBmpFile(tempPath.c_str())).ok; }, 10000);
+  bool masked = IsWindowVisible(HostMask()) != 0;
+  SetSuspended(host.pid, false);
+  ASSERT_TRUE(written) << "no picture while the application was suspended";
+  EXPECT_TRUE(masked);
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(bmp, frame.right - frame.left, frame.bottom - frame.top));
+  // The client area as far as the frame holds it, in screen coordinates.
+  RECT client;
+  GetClientRect(targetWindow, &client);
+  MapWindowPoints(targetWindow, NULL, (POINT*)&client, 2);
+  IntersectRect(&client, &client, &frame);
+  POINT o = ClientPoint(0, 0);
+  long differ = 0;
+  for (int y = client.top; y < client.bottom; y++)
+    for (int x = client.left; x < client.right; x++)
+      differ += bmp.Pixel(x - frame.left, y - frame.top) != LayoutColour(x - o.x, y - o.y);
+  EXPECT_EQ(differ, 0) << "pixels of the client area unlike the target's";
+  EXPECT_TRUE(WaitUntil([&] { return Copies() == 1; }, Timeout));
 }
 
 TEST_F(CaptureFixture, TitleBarMovesAndClicksPassOn) {

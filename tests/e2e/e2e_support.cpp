@@ -240,3 +240,47 @@ const char* RegisterTestClass(const char* name, WNDPROC proc) {
   RegisterClassA(&wc);
   return name;
 }
+
+static LRESULT CALLBACK SolidWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  HBRUSH brush = CreateSolidBrush((COLORREF)GetWindowLongPtrA(window, GWLP_USERDATA));
+  FillRect(dc, &ps.rcPaint, brush);
+  DeleteObject(brush);
+  EndPaint(window, &ps);
+  return 0;
+}
+
+const char* SolidWindowClass() { return RegisterTestClass("VistrelTestSolid", SolidWindowProc); }
+
+void SetSuspended(DWORD pid, bool suspend) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  THREADENTRY32 entry;
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+    if (thread == NULL) continue;
+    if (suspend)
+      SuspendThread(thread);
+    else
+      ResumeThread(thread);
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+}
+
+bool DesktopComposed() { return GetEnvironmentVariableA("VISTREL_COMPOSED_DESKTOP", NULL, 0) != 0; }
+
+RECT VisibleFrameOf(HWND window) {
+  RECT r = {0, 0, 0, 0};
+  GetWindowRect(window, &r);
+  if (DesktopComposed() && (GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME)) {
+    r.left += 7;
+    r.right -= 7;
+    r.bottom -= 7;
+  }
+  return r;
+}

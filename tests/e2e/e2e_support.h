@@ -84,3 +84,17 @@ std::string CaptureTempPath();
 // The names of the files (not folders) in folder, which has no trailing backslash,
 // in order.
 std::vector<std::string> FilesIn(const std::string& folder);
+
+// A window class of this program whose windows show the colour in their
+// GWLP_USERDATA.
+const char* SolidWindowClass();
+
+// Suspends or resumes every thread of the process.
+void SetSuspended(DWORD pid, bool suspend);
+
+// Whether the test runs as on a composed desktop (tests/e2e/composed_desktop.sh).
+bool DesktopComposed();
+// What the screen shows of a top-level window: there, as the stand-in compositor
+// library has it, a sizable window without 7 pixels on the left, right and bottom;
+// elsewhere its window rectangle.
+RECT VisibleFrameOf(HWND window);

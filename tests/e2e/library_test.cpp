@@ -7,6 +7,7 @@
 #include "tests/e2e/host/lib_host.h"
 #include "tests/e2e/target/target_layout.h"
 #include "tests/support/bmp_file.h"
+#include "tests/support/screen_pixels.h"
 
 static const DWORD Timeout = 30000;
 
@@ -356,6 +357,50 @@ TEST_F(LibraryTest, OnTheApplicationsThreadTheRecordNamesNoOtherApplication) {
   DWORD code = 1;
   EXPECT_TRUE(WaitForExit(host, Timeout, &code));
   Kill(host);
+}
+
+// On the application's thread window and control captures hold exactly what the
+// screen shows once the mask is gone: a sizable window's visible frame, with the
+// mask laid over that frame, and a control's window rectangle.
+TEST_F(LibraryTest, CapturesOnTheApplicationsThreadHoldWhatTheScreenShows) {
+  const char* solid = SolidWindowClass();
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, solid, "own", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 150, 150, 360,
+                                260, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  HWND control = CreateWindowExA(0, solid, "", WS_CHILD | WS_VISIBLE, 40, 40, 120, 80, window, NULL,
+                                 GetModuleHandleA(NULL), NULL);
+  SetWindowLongPtrA(window, GWLP_USERDATA, RGB(60, 130, 90));
+  SetWindowLongPtrA(control, GWLP_USERDATA, RGB(220, 80, 140));
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  RECT controlRect;
+  GetWindowRect(control, &controlRect);
+  POINT p = {controlRect.left + 30, controlRect.top + 30};
+  struct Trial { CaptureMode mode; HWND target; RECT visible; } trials[] = {
+      {WindowCopy, window, VisibleFrameOf(window)}, {ControlCopy, control, controlRect}};
+  for (const Trial& t : trials) {
+    ASSERT_EQ(startHook(t.mode), 1);
+    int nudge = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+      MoveMouseTo(p.x + nudge++ % 3, p.y);
+      return rec->glhTargetWnd == t.target;
+    }, Timeout)) << t.mode;
+    moveMask();
+    ExpectMaskOver(t.visible);
+    LONG copies = gCopied;
+    RightClickAt(p);
+    ASSERT_TRUE(WaitUntil([&] { return gCopied > copies; }, Timeout)) << t.mode;
+    BmpFile bmp = ReadBmpFile(CaptureTempPath().c_str());
+    ASSERT_TRUE(bmp.ok);
+    ASSERT_EQ(bmp.width, t.visible.right - t.visible.left);
+    ASSERT_EQ(bmp.height, t.visible.bottom - t.visible.top);
+    ScreenPixels screen = GrabPixels(NULL, t.visible);
+    long differ = 0;
+    for (int y = 0; y < bmp.height; y++)
+      for (int x = 0; x < bmp.width; x++) differ += bmp.Pixel(x, y) != screen.At(t.visible.left + x, t.visible.top + y);
+    EXPECT_EQ(differ, 0) << "mode " << t.mode << ": pixels unlike the screen's";
+  }
+  DestroyWindow(window);
+  DeleteFileA(CaptureTempPath().c_str());
 }
 
 // The record's mode and object under construction are input: written in the middle

@@ -11,19 +11,6 @@
 #include <stdio.h>
 #include "tests/e2e/capture_fixture.h"
 
-// The colour of the target's client area at (x, y), from its layout.
-static COLORREF LayoutColour(int x, int y) {
-  POINT p = {x, y};
-  if (PtInRect(&TargetPanelRect, p)) {
-    RECT nested = TargetNestedRect;
-    OffsetRect(&nested, TargetPanelRect.left, TargetPanelRect.top);
-    return PtInRect(&nested, p) ? TargetNestedColour : TargetPanelColour;
-  }
-  for (int i = 0; i < TargetSwatchCount; i++)
-    if (PtInRect(&TargetSwatchRects[i], p)) return TargetSwatchColours[i];
-  return TargetClientColour;
-}
-
 static bool RunsAs32Bit(HANDLE process) {
   BOOL wow64 = FALSE;
   return IsWow64Process(process, &wow64) && wow64;

@@ -172,25 +172,6 @@ TEST_F(HostileRecordTest, JunkInTheRecordNeitherCrashesNorSteersTheApplication) 
                       " captures or exits worked" + (off.empty() ? "" : " (off: " + off + ")")));
 }
 
-// Suspends or resumes every thread of the process.
-static void SetSuspended(DWORD pid, bool suspend) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return;
-  THREADENTRY32 entry;
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID != pid) continue;
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
-    if (thread == NULL) continue;
-    if (suspend)
-      SuspendThread(thread);
-    else
-      ResumeThread(thread);
-    CloseHandle(thread);
-  }
-  CloseHandle(snapshot);
-}
-
 class SuspendedApplicationTest : public AppFixture {
  protected:
   bool suspended = false;

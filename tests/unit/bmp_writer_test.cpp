@@ -217,7 +217,7 @@ TEST_F(BmpWriterTest, GrabWrittenAsItStandsEqualsTheConvertedGrab) {
   HWND window = ShowBandsWindow();
   ASSERT_TRUE(window != NULL);
   for (int depth : {24, 32}) {
-    HBITMAP grab = GrabTargetBitmap(window, WindowCopy, depth);
+    HBITMAP grab = GrabTargetBitmap(window, WindowCopy, depth, FALSE);
     ASSERT_TRUE(grab != NULL);
     DIBSECTION section;
     ASSERT_EQ(GetObjectA(grab, sizeof(section), &section), (int)sizeof(section)) << depth;

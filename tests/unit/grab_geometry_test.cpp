@@ -29,3 +29,13 @@ TEST(GrabGeometry, SelectionDraggedEitherWayGivesTheSameRectangle) {
   ExpectRect(OrderedRect(POINT{0, 0}, POINT{0, 0}), 0, 0, 0, 0);
   ExpectRect(OrderedRect(POINT{-3, 5}, POINT{-9, -1}), -9, -1, -3, 5);
 }
+
+TEST(GrabGeometry, FrameIsTheCompositorsBoundsOnlyWithinTheWindow) {
+  RECT window = {100, 200, 500, 500};
+  ExpectRect(FrameWithinWindow(window, RECT{107, 200, 493, 493}), 107, 200, 493, 493);
+  ExpectRect(FrameWithinWindow(window, window), 100, 200, 500, 500);
+  // Physical pixels of a monitor of another scaling, or nothing of the window.
+  ExpectRect(FrameWithinWindow(window, RECT{150, 300, 750, 750}), 100, 200, 500, 500);
+  ExpectRect(FrameWithinWindow(window, RECT{99, 200, 493, 493}), 100, 200, 500, 500);
+  ExpectRect(FrameWithinWindow(window, RECT{107, 200, 107, 493}), 100, 200, 500, 500);
+}
