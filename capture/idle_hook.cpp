@@ -21,9 +21,20 @@ void ReleaseIdleHook(HWND mask) {
     return;
   }
   // Armed again in the meantime: the hook has work to do.
-  if (glShared.glCaptured != 1 || glOwn.hook == NULL) return;
+  if (glShared.glCaptured != 1) return;
+  EndArmedCapture();
+  if (glOwn.hook == NULL) return;
   TraceLog("Capture taken, UnhookWindowsHookEx");
   RemoveOwnHook();
+}
+
+// The system may call a hook that is still set at any time in this process, also
+// after the application has let the library go: its code must stay.
+static void KeepLibraryLoaded(void) {
+  HMODULE self;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          (LPCSTR)(void*)KeepLibraryLoaded, &self))
+    TraceLog("GetModuleHandleEx Failed");
 }
 
 BOOL RemoveOwnHook(void) {
@@ -35,7 +46,10 @@ BOOL RemoveOwnHook(void) {
     // Refused, the hook stays installed: forgotten, it would go on beside the one
     // the next StartHook sets, and nothing could remove it. A handle that names no
     // hook any more (removed behind this process's back) is all that is let go.
-    if (error != ERROR_INVALID_HOOK_HANDLE) return FALSE;
+    if (error != ERROR_INVALID_HOOK_HANDLE) {
+      KeepLibraryLoaded();
+      return FALSE;
+    }
   }
   glOwn.hook = NULL;
   glShared.glhHook = NULL;
