@@ -7,31 +7,8 @@
 #include "capture/shared_state.h"
 #include "common/trace_log.h"
 
-// Armed by StartHook, until a capture is taken, the capture is cancelled or StopHook.
-static int gArmed;
-// The window the Esc hot key is registered on, while it is.
-static HWND gCancelKeyWindow;
-
-void BeginArmedCapture(void) {
-  gArmed = 1;
-  if (gCancelKeyWindow != NULL || glOwn.maskWnd == NULL) return;
-  // Refused when another program holds Esc as its hot key: Esc on the mask still cancels.
-  if (RegisterHotKey(glOwn.maskWnd, kCancelHotKey, 0, VK_ESCAPE))
-    gCancelKeyWindow = glOwn.maskWnd;
-  else
-    TraceLog("RegisterHotKey Failed");
-}
-
-// With nothing armed, Esc belongs to the programs again.
-void EndArmedCapture(void) {
-  gArmed = 0;
-  if (gCancelKeyWindow == NULL) return;
-  UnregisterHotKey(gCancelKeyWindow, kCancelHotKey);
-  gCancelKeyWindow = NULL;
-}
-
 void CancelCapture(void) {
-  if (!gArmed) {
+  if (!CaptureArmed()) {
     EndArmedCapture();
     return;
   }

@@ -32,16 +32,17 @@ BOOL RemoveOwnHook(void);
 // Posted to the mask by a hooked program that has taken a capture.
 static const UINT WM_USER_HOOKIDLE = WM_USER + 110;
 
-// cancel_capture.cpp: the armed state of the application's capture, and its end
-// without a picture. StartHook begins it; a capture (ReleaseIdleHook on this
-// thread), a cancel and StopHook end it.
+// The armed state of the application's capture, with the Esc hot key on the mask
+// that it holds. StartHook begins it; a capture (ReleaseIdleHook on this thread), a
+// cancel and StopHook end it.
 void BeginArmedCapture(void);
 void EndArmedCapture(void);
-// Hides the mask, drops the drawings and idles the hook as a capture would, without
-// a picture; with nothing armed, does nothing.
-void CancelCapture(void);
-// The id of the Esc hot key on the mask while a capture is armed.
+int CaptureArmed(void);
 static const int kCancelHotKey = 1;
+
+// cancel_capture.cpp: hides the mask, drops the drawings and idles the hook as a
+// capture would, without a picture; with nothing armed, does nothing.
+void CancelCapture(void);
 
 // capture_completion.cpp: the capturing right-click, in whichever process takes it.
 // What one capture works on, read once where it began (the hook, or the mask in

@@ -3,10 +3,37 @@
 // call into the library in a program that can load it, and in a 64-bit program,
 // which cannot, a round trip into the application's main thread on 64-bit Windows
 // (under Wine, a failed load of the library). Once a capture is taken the
-// application's thread removes the hook; StartHook installs it again.
+// application's thread removes the hook; StartHook installs it again. So with Esc,
+// the cancel's hot key: held only while a capture is armed, Esc is the programs' own
+// the rest of the time.
 #include "capture/capture_internal.h"
 #include "capture/shared_state.h"
 #include "common/trace_log.h"
+
+// Armed by StartHook, until a capture is taken, the capture is cancelled or StopHook.
+static int gArmed;
+// The window the Esc hot key is registered on, while it is.
+static HWND gCancelKeyWindow;
+
+void BeginArmedCapture(void) {
+  gArmed = 1;
+  if (gCancelKeyWindow != NULL || glOwn.maskWnd == NULL) return;
+  // Refused when another program holds Esc as its hot key: Esc on the mask still cancels.
+  if (RegisterHotKey(glOwn.maskWnd, kCancelHotKey, 0, VK_ESCAPE))
+    gCancelKeyWindow = glOwn.maskWnd;
+  else
+    TraceLog("RegisterHotKey Failed");
+}
+
+// With nothing armed, Esc belongs to the programs again.
+void EndArmedCapture(void) {
+  gArmed = 0;
+  if (gCancelKeyWindow == NULL) return;
+  UnregisterHotKey(gCancelKeyWindow, kCancelHotKey);
+  gCancelKeyWindow = NULL;
+}
+
+int CaptureArmed(void) { return gArmed; }
 
 // The application's GUI thread made the mask and set the hook.
 static BOOL OnApplicationThread(void) {

@@ -6,6 +6,7 @@
 #include "tests/e2e/host/lib_host.h"
 #include "tests/e2e/target/target_layout.h"
 #include "tests/support/bmp_file.h"
+#include "tests/support/file_text.h"
 
 static const DWORD Timeout = 30000;
 
@@ -128,6 +129,25 @@ class CaptureFixture : public ::testing::Test {
   bool CaptureAt(POINT p, LRESULT copiesBefore) {
     RightClickAt(p);
     return WaitUntil([&] { return Copies() > copiesBefore; }, Timeout);
+  }
+  // A real Esc, to whichever program has the keyboard.
+  static void PressEsc() {
+    KeyEvent(VK_ESCAPE, 0);
+    KeyEvent(VK_ESCAPE, KEYEVENTF_KEYUP);
+  }
+  // After a cancel: the mask hidden, the hook gone and idle, nothing announced and
+  // the temporary file as it was; a right-click reaches the program under it.
+  void ExpectCancelled(LRESULT copies, const std::string& tempBefore) {
+    HMODULE lib = LoadLibraryA((BinDir() + "Vistrel.dll").c_str());
+    SharedCaptureState* rec = SharedRecordOf(lib);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(HostMask()) && rec->glhHook == NULL; }, Timeout));
+    EXPECT_EQ(rec->glCaptured, 1);
+    FreeLibrary(lib);
+    LRESULT presses = TargetSaw(WM_RBUTTONDOWN);
+    RightClickAt(SwatchCentre(2));
+    EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONDOWN) == presses + 1; }, Timeout));
+    EXPECT_EQ(Copies(), copies);
+    EXPECT_EQ(ReadFileText(tempPath.c_str()), tempBefore);
   }
   // The centre of the control nested in the target's panel, on the screen.
   POINT NestedCentre() {

@@ -2,6 +2,7 @@
 // tracks the window under the cursor, the mask follows it, and a right-click
 // writes "CaptureTemp.bmp" from inside that program.
 #include "tests/e2e/capture_fixture.h"
+#include "tests/e2e/dialog_support.h"
 
 static int ExpectedDepth() {
   HDC screen = GetDC(NULL);
@@ -266,4 +267,32 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
   EXPECT_EQ(WaitForSingleObject(target.handle, 0), (DWORD)WAIT_TIMEOUT);
   DWORD_PTR answer = 0;
   EXPECT_TRUE(SendMessageTimeoutA(targetWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
+}
+
+// Esc cancels an armed capture whichever program has the keyboard, and is the
+// programs' own again once nothing is armed.
+TEST_F(CaptureFixture, EscCancelsAnArmedWindowCopyAndOtherwiseReachesThePrograms) {
+  ASSERT_TRUE(BringToFront(targetWindow, Timeout));
+  Arm(WindowCopy);
+  ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
+  PressEsc();
+  ExpectCancelled(0, "");
+  EXPECT_EQ(TargetSaw(WM_KEYDOWN), 0);
+  PressEsc();
+  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_KEYDOWN) == 1; }, Timeout));
+  Arm(WindowCopy);
+  ASSERT_TRUE(MoveOnto(SwatchCentre(1), TargetScreenRect()));
+  EXPECT_TRUE(CaptureAt(SwatchCentre(1), 0));
+}
+
+// Where the hooked program may not hide the mask (on Windows, an application of
+// higher integrity), the application hides it when told of the capture.
+TEST_F(CaptureFixture, TheMaskIsHiddenWhereTheHookedProgramIsRefusedTheHide) {
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveOntoSwatch(1));
+  ASSERT_EQ(SendMessageA(targetWindow, WM_APP_REFUSE_HIDE, 0, 0), 0);
+  ASSERT_TRUE(CaptureAt(SwatchCentre(1), 0));
+  EXPECT_EQ(SendMessageA(targetWindow, WM_APP_REFUSE_HIDE, 0, 0), 1);
+  // Posted before the capture was announced, so handled before it.
+  EXPECT_FALSE(IsWindowVisible(HostMask()));
 }

@@ -104,6 +104,24 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   EXPECT_EQ(second.Pixel(r1.x, midY), TargetSwatchColours[0]);
 }
 
+// The application's cancel (a WM_CLOSE to the mask) drops the drawings, the one
+// being dragged too: the next DrawCopy starts empty.
+TEST_F(DrawCopyTest, CancelDropsTheDrawings) {
+  ArmFullScreen(DrawCopy);
+  POINT a = ClientPoint(30, 60), b = ClientPoint(250, 60);
+  ASSERT_TRUE(DrawObject(a, b));
+  ToMask(WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(40, 150));
+  ToMask(WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(250, 150));
+  SendMessageA(mask, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(rec->glDrawObjList == NULL && rec->glCurDrawObj == NULL);
+  ExpectCancelled(0, "");
+  ASSERT_TRUE(RestPointerAt(PointerRest));
+  ArmFullScreen(DrawCopy);
+  EXPECT_EQ(ObjectCount(), 0);
+  BmpFile bmp = CaptureScreen();
+  EXPECT_EQ(RunAcross(bmp, (a.x + b.x) / 2, a.y, 0, 1, Red), 0);
+}
+
 TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) {
   ArmFullScreen(DrawCopy);
   Pick(RedSwatch);
