@@ -240,12 +240,13 @@ TEST_F(LibraryTest, ACaptureRemovesTheHookBeforeTheOutputStage) {
   EXPECT_EQ(rec->glCaptured, 1);
   EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
   EXPECT_TRUE(WaitUntil([&] { return gCopied == 1; }, Timeout));
-  ASSERT_EQ(startHook(WindowCopy), 1);
+  ASSERT_EQ(startHook(RectCopy), 1);
   EXPECT_NE(rec->glhHook, (HHOOK)NULL);
   EXPECT_EQ(rec->glCaptured, 0);
-  // A hooked program's word that it took a capture: while one is armed the hook stays.
+  // A hooked program's word that it took a capture: while one is armed the hook and the mask stay.
   SendMessageA(rec->glhMaskWnd, WM_USER_HOOKIDLE, 0, 0);
   EXPECT_NE(rec->glhHook, (HHOOK)NULL);
+  EXPECT_TRUE(IsWindowVisible(rec->glhMaskWnd));
 
   Process target = Launch(BinDir() + "Target.exe");
   HWND window = WaitForWindow(TargetClass, TargetTitle, target.pid, Timeout);
