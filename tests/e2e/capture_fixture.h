@@ -2,6 +2,7 @@
 // library, for the tests that capture windows and controls with real input.
 #pragma once
 #include <gtest/gtest.h>
+#include "tests/e2e/dialog_support.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/host/lib_host.h"
 #include "tests/e2e/target/target_layout.h"
@@ -130,8 +131,9 @@ class CaptureFixture : public ::testing::Test {
     RightClickAt(p);
     return WaitUntil([&] { return Copies() > copiesBefore; }, Timeout);
   }
-  // A real Esc, to whichever program has the keyboard.
-  static void PressEsc() {
+  // A real Esc while the target has the keyboard (under Wine the mask takes it when shown).
+  void PressEsc() {
+    ASSERT_TRUE(BringToFront(targetWindow, Timeout));
     KeyEvent(VK_ESCAPE, 0);
     KeyEvent(VK_ESCAPE, KEYEVENTF_KEYUP);
   }

@@ -2,7 +2,6 @@
 // tracks the window under the cursor, the mask follows it, and a right-click
 // writes "CaptureTemp.bmp" from inside that program.
 #include "tests/e2e/capture_fixture.h"
-#include "tests/e2e/dialog_support.h"
 
 static int ExpectedDepth() {
   HDC screen = GetDC(NULL);
@@ -272,7 +271,6 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
 // Esc cancels an armed capture whichever program has the keyboard, and is the
 // programs' own again once nothing is armed.
 TEST_F(CaptureFixture, EscCancelsAnArmedWindowCopyAndOtherwiseReachesThePrograms) {
-  ASSERT_TRUE(BringToFront(targetWindow, Timeout));
   Arm(WindowCopy);
   ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
   PressEsc();
