@@ -68,7 +68,7 @@ INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // capture_cancel.cpp: ends the capture armed in the library, if any, without a picture.
-void CancelArmedCapture(HWND main);
+void CancelArmedCapture(void);
 
 // output_stage.cpp
 void OutputCaptureFile(void);

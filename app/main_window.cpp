@@ -107,7 +107,7 @@ static int OnCommand(HWND window, UINT id) {
       pStartHook(DrawCopy);
       return 1;
     case IDM_CANCELCAPTURE:
-      CancelArmedCapture(window);
+      CancelArmedCapture();
       return 1;
     case IDM_EXIT:
       pStopHook();

@@ -137,13 +137,13 @@ class CaptureFixture : public ::testing::Test {
     KeyEvent(VK_ESCAPE, 0);
     KeyEvent(VK_ESCAPE, KEYEVENTF_KEYUP);
   }
-  // After a cancel: the mask hidden, the hook gone and idle, nothing announced and
-  // the temporary file as it was; a right-click reaches the program under it.
+  // After a cancel: the mask hidden, the hook gone and idle, the drawings freed,
+  // nothing announced, the temporary file as it was; a right-click reaches the target.
   void ExpectCancelled(LRESULT copies, const std::string& tempBefore) {
     HMODULE lib = LoadLibraryA((BinDir() + "Vistrel.dll").c_str());
     SharedCaptureState* rec = SharedRecordOf(lib);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(HostMask()) && rec->glhHook == NULL; }, Timeout));
-    EXPECT_EQ(rec->glCaptured, 1);
+    EXPECT_TRUE(rec->glCaptured == 1 && rec->glDrawObjList == NULL && rec->glCurDrawObj == NULL);
     FreeLibrary(lib);
     LRESULT presses = TargetSaw(WM_RBUTTONDOWN);
     RightClickAt(SwatchCentre(2));

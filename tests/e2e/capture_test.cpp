@@ -268,21 +268,6 @@ TEST_F(CaptureFixture, TargetSurvivesManyHookedMovesAndCaptures) {
   EXPECT_TRUE(SendMessageTimeoutA(targetWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer));
 }
 
-// Esc cancels an armed capture whichever program has the keyboard, and is the
-// programs' own again once nothing is armed.
-TEST_F(CaptureFixture, EscCancelsAnArmedWindowCopyAndOtherwiseReachesThePrograms) {
-  Arm(WindowCopy);
-  ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
-  PressEsc();
-  ExpectCancelled(0, "");
-  EXPECT_EQ(TargetSaw(WM_KEYDOWN), 0);
-  PressEsc();
-  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_KEYDOWN) == 1; }, Timeout));
-  Arm(WindowCopy);
-  ASSERT_TRUE(MoveOnto(SwatchCentre(1), TargetScreenRect()));
-  EXPECT_TRUE(CaptureAt(SwatchCentre(1), 0));
-}
-
 // Where the hooked program may not hide the mask (on Windows, an application of
 // higher integrity), the application hides it when told of the capture.
 TEST_F(CaptureFixture, TheMaskIsHiddenWhereTheHookedProgramIsRefusedTheHide) {

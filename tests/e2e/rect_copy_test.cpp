@@ -115,25 +115,3 @@ TEST_F(RectCopyTest, RightClickBeforeAnyPressWritesOnePixel) {
   EXPECT_EQ(Copies(), 1);
 }
 
-// Esc, and Alt+F4 on the mask, end an armed RectCopy without a picture: the earlier
-// temporary file stays as it was, and the next arming captures.
-TEST_F(RectCopyTest, EscAndAltF4CancelWithoutAPicture) {
-  const std::string earlier = "an earlier picture";
-  FILE* file = fopen(tempPath.c_str(), "wb");
-  ASSERT_TRUE(file != NULL && fputs(earlier.c_str(), file) >= 0 && fclose(file) == 0);
-  for (int altF4 = 0; altF4 < 2; altF4++) {
-    ArmFullScreen(RectCopy);
-    Drag(ClientPoint(30, 40), ClientPoint(130, 90));
-    if (altF4)
-      SendMessageA(mask, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else
-      PressEsc();
-    ExpectCancelled(0, earlier);
-    ASSERT_TRUE(RestPointerAt(PointerRest));
-  }
-  ArmFullScreen(RectCopy);
-  Drag(ClientPoint(30, 40), ClientPoint(130, 90));
-  BmpFile bmp = Captured();
-  EXPECT_EQ(bmp.width, 100);
-  EXPECT_EQ(bmp.height, 50);
-}
