@@ -114,4 +114,3 @@ TEST_F(RectCopyTest, RightClickBeforeAnyPressWritesOnePixel) {
   EXPECT_EQ(bmp.bytes.size(), (size_t)bmp.fileSize);
   EXPECT_EQ(Copies(), 1);
 }
-
