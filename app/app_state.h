@@ -49,13 +49,14 @@ extern const char kDefaultSavePath[];  // "c:\\", where the system names no Pict
 void LoadConfig(void);
 // Whether path names an existing folder (a file of that name is none).
 int IsExistingFolder(const char* path);
-// The user's own Pictures folder, made if it is missing; 0 (and an empty path) when
-// the system names none or its path would not fit.
+// The user's own Pictures folder, made if it is missing, by its short name where the
+// long one leaves no room for the output names; 0 (and an empty path) when the system
+// names none or its path would not fit.
 int GetPicturesFolder(char path[kSettingSize]);
 // The folder pictures go to when the profile names none: the Pictures folder, else "c:\\".
 void DefaultSavePath(char path[kSettingSize]);
-// SavePath as the output stage uses it: the stored folder when it is an existing
-// folder, else the default.
+// SavePath as the output stage uses it and the dialog shows it: the stored folder,
+// there or not, else the default.
 void ReadSavePath(char path[kSettingSize]);
 void ReadSetting(const char* key, char value[kSettingSize]);
 void WriteSetting(const char* key, const char* value);
@@ -66,12 +67,17 @@ void DressDialog(HWND dialog);
 INT_PTR CALLBACK ConfigDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// capture_cancel.cpp: ends the capture armed in the library, if any, without a picture.
+void CancelArmedCapture(void);
+
 // output_stage.cpp
 void OutputCaptureFile(void);
 void StartOutputStage(void);
 
 // tray_icon.cpp
 int AddTrayIcon(HWND window);
+// Adds the icon again after the shell restarted ("TaskbarCreated"), which lost it.
+int RestoreTrayIcon(HWND window);
 int DeleteTrayIcon(HWND window);
 void ShowCaptureMenu(HWND window, int x, int y);
 

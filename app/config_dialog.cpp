@@ -20,7 +20,7 @@ static void OnInitDialog(HWND dialog) {
   char value[kSettingSize];
   DressDialog(dialog);
 
-  // The folder the pictures go to: the default where the profile names no usable one.
+  // The stored folder, there or not; the default where the profile names none.
   ReadSavePath(value);
   SetDlgItemTextA(dialog, IDC_SAVEPATH, value);
 
@@ -40,8 +40,12 @@ static void OnSave(HWND dialog) {
   ZeroMemory(folder, sizeof(folder));
   int length = GetDlgItemTextA(dialog, IDC_SAVEPATH, folder, sizeof(folder));
   if (folder[0] != '\0') {
-    // Only an existing folder: a file of that name would make every copy fail.
-    if (length >= kSettingSize || !IsExistingFolder(folder)) DefaultSavePath(folder);
+    // The stored folder stays, missing or not (a drive not plugged in yet); another
+    // only when it is an existing folder: a file of that name would make every copy fail.
+    char stored[kSettingSize];
+    ReadSetting(kKeySavePath, stored);
+    if (!SettingEquals(folder, stored) && (length >= kSettingSize || !IsExistingFolder(folder)))
+      DefaultSavePath(folder);
     WriteSetting(kKeySavePath, folder);
   }
   WriteSetting(kKeyFileFormat, IsDlgButtonChecked(dialog, IDC_FORMAT_BMP) == BST_CHECKED ? "BMP" : "JPG");

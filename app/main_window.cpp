@@ -107,7 +107,7 @@ static int OnCommand(HWND window, UINT id) {
       pStartHook(DrawCopy);
       return 1;
     case IDM_CANCELCAPTURE:
-      // Consumed on purpose: an armed capture stays armed.
+      CancelArmedCapture();
       return 1;
     case IDM_EXIT:
       pStopHook();
@@ -174,7 +174,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     default:
       // Compared last: the number is only known at run time.
       if (message == gTaskbarCreatedMsg && gTaskbarCreatedMsg != 0) {
-        AddTrayIcon(window);
+        RestoreTrayIcon(window);
         return DefWindowProcA(window, message, wParam, lParam);
       }
       break;

@@ -19,3 +19,14 @@ int FormatOutputName(char name[100], const char* savePath, const SYSTEMTIME* tim
   CopyMemory(name + pathLength, tail, tailLength);
   return 1;
 }
+
+int FolderHasRoomForNames(const char* folder) {
+  // The longest time of day; ".bmp" and ".jpg" are as long.
+  SYSTEMTIME latest;
+  ZeroMemory(&latest, sizeof(latest));
+  latest.wHour = 23;
+  latest.wMinute = latest.wSecond = 59;
+  latest.wMilliseconds = 999;
+  char name[100];
+  return FormatOutputName(name, folder, &latest, 0, 0);
+}

@@ -12,3 +12,6 @@ enum { kMaxOutputSuffix = 9999 };
 // decimal. Returns 1, or 0 with an empty buffer when the name would not fit in 99
 // characters: a cut name would name some other file.
 int FormatOutputName(char name[100], const char* savePath, const SYSTEMTIME* time, int jpgFlag, int suffix);
+
+// Whether every first output name (no suffix, any time of day) fits after folder.
+int FolderHasRoomForNames(const char* folder);

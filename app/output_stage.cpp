@@ -4,6 +4,7 @@
 #include "app/output_copy.h"
 #include "common/temp_file_path.h"
 #include "common/trace_log.h"
+#include <string.h>
 
 // The temporary file as it was at the last output. A capture whose file could not be
 // written (nor removed, when another program holds it open) leaves the earlier
@@ -39,36 +40,57 @@ void StartOutputStage(void) {
   if (GetPicturesFolder(pictures) && lstrcmpiA(pictures, gSettings.savePath) != 0) RemoveStrayCopies(pictures);
 }
 
+// Copies the picture under the first free output name into the folder; 1 when it
+// landed. *sourceFailed: reading source failed.
+static int CopyInto(HANDLE source, const char* folder, const SYSTEMTIME* time, int* sourceFailed) {
+  return TraceOutputName(folder, time, gSettings.jpgFlag) &&
+         CopyToFreeName(source, folder, time, gSettings.jpgFlag, sourceFailed, NULL);
+}
+
+// The temporary folder, without its trailing backslash; 0 when it has no usable path.
+static int GetTempFolder(char folder[100]) {
+  if (!GetCaptureTempPath(folder)) return 0;
+  *strrchr(folder, '\\') = '\0';
+  return 1;
+}
+
 // Copies the picture source holds into the output folder, when its name fits there
-// (nameFits), and where that folder refuses it (no right to write, gone, full) into
-// the user's Pictures folder. Returns 0 when reading source failed, else 1: the
-// picture landed, or both folders refused it.
+// (nameFits; a folder that leaves no room for it refuses it), and where that folder
+// refuses it (no right to write, gone, full) into the user's Pictures folder; where
+// that refuses it too, it is kept in the temporary folder under its output name.
+// Returns 1 when the picture landed, 0 when reading source failed or no folder took
+// it: a picture that landed nowhere is not output, and a later WM_USER_COPIED may
+// still save it.
 static int OutputPicture(HANDLE source, int nameFits, const SYSTEMTIME* time) {
   int sourceFailed = 0, jpgFlag = gSettings.jpgFlag;
   if (nameFits && CopyToFreeName(source, gSettings.savePath, time, jpgFlag, &sourceFailed, NULL)) return 1;
   if (sourceFailed) return 0;
-  char pictures[kSettingSize];
-  if (!GetPicturesFolder(pictures)) {
+  char folder[kSettingSize];
+  if (!GetPicturesFolder(folder)) {
     TraceLog("SHGetFolderPath Failed");
-    return 1;
+  } else if (lstrcmpiA(folder, gSettings.savePath) != 0) {
+    // Unless the output folder is the Pictures folder itself, which refused already.
+    TraceLog("Output folder refused the picture, saving it in the Pictures folder");
+    if (CopyInto(source, folder, time, &sourceFailed)) return 1;
+    if (sourceFailed) return 0;
   }
-  // The output folder is the Pictures folder itself: it has refused already.
-  if (lstrcmpiA(pictures, gSettings.savePath) == 0) return 1;
-  TraceLog("Output folder refused the picture, saving it in the Pictures folder");
-  if (TraceOutputName(pictures, time, jpgFlag)) CopyToFreeName(source, pictures, time, jpgFlag, &sourceFailed, NULL);
-  return !sourceFailed;
+  if (!GetTempFolder(folder)) return 0;
+  TraceLog("Pictures folder refused the picture, keeping it in the temporary folder");
+  if (CopyInto(source, folder, time, &sourceFailed)) return 1;
+  if (!sourceFailed) TraceLog("No folder took the picture");
+  return 0;
 }
 
 // The encoder replaces whatever lies at its destination and fails on a file another
 // program has open, so it writes next to the temporary file, under the same name
 // with ".jpg", and the result is copied out like a BMP file. Returns 0 when the JPEG
-// file could not be read for the copy. An encoder that fails has had the held
-// picture as it stands: that counts as output tried, as both folders refusing it do.
+// file could not be read for the copy or landed nowhere. An encoder that fails has
+// had the held picture as it stands: that counts as output tried.
 static int ConvertToJpgFile(const char* tempPath, int nameFits, const SYSTEMTIME* time) {
   char jpgPath[100];
   lstrcpynA(jpgPath, tempPath, sizeof(jpgPath));
   lstrcpyA(jpgPath + lstrlenA(jpgPath) - 3, "jpg");
-  int sourceFailed = 0;
+  int landed = 1;
   if (!pBmpToJpg(tempPath, jpgPath)) {
     TraceLog("BmpToJpg Failed");
   } else {
@@ -76,14 +98,14 @@ static int ConvertToJpgFile(const char* tempPath, int nameFits, const SYSTEMTIME
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (jpg == INVALID_HANDLE_VALUE) {
       TraceLog("CreateFile Failed");
-      sourceFailed = 1;
+      landed = 0;
     } else {
-      sourceFailed = !OutputPicture(jpg, nameFits, time);
+      landed = OutputPicture(jpg, nameFits, time);
       CloseHandle(jpg);
     }
   }
   DeleteFileA(jpgPath);
-  return !sourceFailed;
+  return landed;
 }
 
 void OutputCaptureFile(void) {
@@ -111,19 +133,19 @@ void OutputCaptureFile(void) {
     SYSTEMTIME time;
     ZeroMemory(&time, sizeof(time));
     GetLocalTime(&time);
-    int sourceRead;
+    int landed;
     // The name goes to the trace before anything is written: where the copy fails,
     // it is the record of the picture that did not land.
     if (gSettings.jpgFlag == 0) {
       TraceLog("Copy bmp file");
-      sourceRead = OutputPicture(source, TraceOutputName(gSettings.savePath, &time, 0), &time);
+      landed = OutputPicture(source, TraceOutputName(gSettings.savePath, &time, 0), &time);
     } else {
       TraceLog("Convert bmp->jpg file");
-      sourceRead = ConvertToJpgFile(tempPath, TraceOutputName(gSettings.savePath, &time, 1), &time);
+      landed = ConvertToJpgFile(tempPath, TraceOutputName(gSettings.savePath, &time, 1), &time);
     }
-    // Output once it landed or both folders refused it; a picture whose reading
-    // failed is left to a later WM_USER_COPIED.
-    if (sourceRead) RememberLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
+    // Output once it landed; a picture whose reading failed, or that no folder
+    // took, is left to a later WM_USER_COPIED.
+    if (landed) RememberLastTemp(&info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow);
   }
   CloseHandle(source);
 }

@@ -2,6 +2,7 @@
 // reads three of them into gSettings and hands the clipboard switch to the
 // capture library.
 #include "app/app_state.h"
+#include "app/output_name.h"
 #include <shlobj.h>
 #include <string.h>
 
@@ -43,8 +44,16 @@ int GetPicturesFolder(char path[kSettingSize]) {
   ZeroMemory(found, sizeof(found));
   // Made when the user has none yet: an empty Pictures folder is still the right place.
   if (FAILED(SHGetFolderPathA(NULL, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, found)) ||
-      found[0] == '\0' || lstrlenA(found) >= kSettingSize)
+      found[0] == '\0')
     return 0;
+  // A long path (a folder synchronised to a company's cloud drive) may leave no room
+  // for the pictures' names: its short name is the same folder.
+  if (!FolderHasRoomForNames(found)) {
+    char shortName[MAX_PATH];
+    DWORD length = GetShortPathNameA(found, shortName, MAX_PATH);
+    if (length > 0 && length < (DWORD)lstrlenA(found)) lstrcpynA(found, shortName, MAX_PATH);
+  }
+  if (lstrlenA(found) >= kSettingSize) return 0;
   lstrcpynA(path, found, kSettingSize);
   return 1;
 }
@@ -53,9 +62,12 @@ void DefaultSavePath(char path[kSettingSize]) {
   if (!GetPicturesFolder(path)) lstrcpynA(path, kDefaultSavePath, kSettingSize);
 }
 
+// A stored folder that is missing now (a drive not plugged in, a share not yet
+// connected) stays the output folder: the output stage saves into the Pictures
+// folder while it is missing, and into it again once it is there.
 void ReadSavePath(char path[kSettingSize]) {
   ReadSetting(kKeySavePath, path);
-  if (path[0] == '\0' || !IsExistingFolder(path)) DefaultSavePath(path);
+  if (path[0] == '\0') DefaultSavePath(path);
 }
 
 void LoadConfig(void) {

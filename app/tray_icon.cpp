@@ -36,6 +36,13 @@ int AddTrayIcon(HWND window) {
   return 1;
 }
 
+// A restarted shell has no icons: an icon added before is added again, once for
+// each broadcast; one never added is added now, the window shown or not.
+int RestoreTrayIcon(HWND window) {
+  gTrayAdded = 0;
+  return AddTrayIcon(window);
+}
+
 int DeleteTrayIcon(HWND window) {
   NOTIFYICONDATAA record;
   FillIconRecord(&record, window);

@@ -29,10 +29,23 @@ LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 // thread; called elsewhere (in a hooked program), asks the mask's thread to.
 void ReleaseIdleHook(HWND mask);
 // Removes the hook this process set; UnhookWindowsHookEx's result. A hook whose
-// removal was refused is kept (StartHook arms it again, the next removal retries).
+// removal was refused is kept (StartHook arms it again, the next removal retries),
+// and the library stays loaded in this process for good.
 BOOL RemoveOwnHook(void);
 // Posted to the mask by a hooked program that has taken a capture.
 static const UINT WM_USER_HOOKIDLE = WM_USER + 110;
+
+// The armed state of the application's capture, with the Esc hot key on the mask
+// that it holds. StartHook begins it; a capture (ReleaseIdleHook on this thread), a
+// cancel and StopHook end it.
+void BeginArmedCapture(void);
+void EndArmedCapture(void);
+int CaptureArmed(void);
+static const int kCancelHotKey = 1;
+
+// cancel_capture.cpp: hides the mask, drops the drawings and idles the hook as a
+// capture would, without a picture; with nothing armed, does nothing.
+void CancelCapture(void);
 
 // capture_completion.cpp: the capturing right-click, in whichever process takes it.
 // What one capture works on, read once where it began (the hook, or the mask in

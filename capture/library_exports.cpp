@@ -171,6 +171,7 @@ extern "C" int WINAPI StartHook(CaptureMode mode) {
     }
   }
   PublishOwnState();
+  BeginArmedCapture();
   // Last: from here the hook acts on mouse input again.
   glShared.glCaptured = 0;
   TraceLog("StartHook() End ");
@@ -203,6 +204,8 @@ static void DeleteOwnBitmap(HBITMAP* bitmap, HBITMAP* published) {
 // program may have put there.
 extern "C" int WINAPI StopHook(void) {
   TraceLog("StopHook() Start");
+  // Esc is let go while the mask, which holds it, is still known.
+  EndArmedCapture();
   // A hook whose removal is refused stays this process's, published, for the next try.
   BOOL result = RemoveOwnHook();
   glShared.glhHook = glOwn.hook;

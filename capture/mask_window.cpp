@@ -69,9 +69,20 @@ static void OnRButtonDown(void) {
 
 // The drawings are only shown in DrawCopy: a Delete in another mode must not remove
 // an object the user cannot see (objects left from a DrawCopy without a capture).
+// Esc reaches the mask itself only where the hot key could not be had.
 static void OnKeyDown(HWND window, WPARAM key) {
   if ((key == VK_DELETE || key == VK_BACK) && glOwn.captureMode == DrawCopy)
     DeleteSelectedDrawing(window);
+  else if (key == VK_ESCAPE)
+    CancelCapture();
+}
+
+// A hooked program took the capture. Its own hide of the mask is refused where the
+// mask's program runs with higher integrity (an elevated application), so the mask
+// hides itself too, unless a capture was armed again meanwhile.
+static void OnHookIdle(HWND window) {
+  if (glShared.glCaptured == 1) ShowWindow(window, SW_HIDE);
+  ReleaseIdleHook(NULL);
 }
 
 // InitHook lays the tips panel out at the client origin; the palette sits at (3, 3),
@@ -115,7 +126,15 @@ LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       OnGetMinMaxInfo((MINMAXINFO*)lParam);
       return 0;
     case WM_USER_HOOKIDLE:
-      ReleaseIdleHook(NULL);
+      OnHookIdle(window);
+      return 0;
+    case WM_HOTKEY:
+      if (wParam == kCancelHotKey) CancelCapture();
+      return 0;
+    case WM_CLOSE:
+      // Alt+F4 while the mask has the keyboard, or the application's cancel
+      // command: the capture ends, the mask stays (it goes with the main window).
+      CancelCapture();
       return 0;
     case WM_DESTROY:
       TraceLog("WM_DESTROY:MaskWidnow");

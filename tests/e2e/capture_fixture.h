@@ -2,10 +2,12 @@
 // library, for the tests that capture windows and controls with real input.
 #pragma once
 #include <gtest/gtest.h>
+#include "tests/e2e/dialog_support.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/host/lib_host.h"
 #include "tests/e2e/target/target_layout.h"
 #include "tests/support/bmp_file.h"
+#include "tests/support/file_text.h"
 
 static const DWORD Timeout = 30000;
 
@@ -161,6 +163,26 @@ class CaptureFixture : public ::testing::Test {
   bool CaptureAt(POINT p, LRESULT copiesBefore) {
     RightClickAt(p);
     return WaitUntil([&] { return Copies() > copiesBefore; }, Timeout);
+  }
+  // A real Esc while the target has the keyboard (under Wine the mask takes it when shown).
+  void PressEsc() {
+    ASSERT_TRUE(BringToFront(targetWindow, Timeout));
+    KeyEvent(VK_ESCAPE, 0);
+    KeyEvent(VK_ESCAPE, KEYEVENTF_KEYUP);
+  }
+  // After a cancel: the mask hidden, the hook gone and idle, the drawings freed,
+  // nothing announced, the temporary file as it was; a right-click reaches the target.
+  void ExpectCancelled(LRESULT copies, const std::string& tempBefore) {
+    HMODULE lib = LoadLibraryA((BinDir() + "Vistrel.dll").c_str());
+    SharedCaptureState* rec = SharedRecordOf(lib);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(HostMask()) && rec->glhHook == NULL; }, Timeout));
+    EXPECT_TRUE(rec->glCaptured == 1 && rec->glDrawObjList == NULL && rec->glCurDrawObj == NULL);
+    FreeLibrary(lib);
+    LRESULT presses = TargetSaw(WM_RBUTTONDOWN);
+    RightClickAt(SwatchCentre(2));
+    EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_RBUTTONDOWN) == presses + 1; }, Timeout));
+    EXPECT_EQ(Copies(), copies);
+    EXPECT_EQ(ReadFileText(tempPath.c_str()), tempBefore);
   }
   // The centre of the control nested in the target's panel, on the screen.
   POINT NestedCentre() {

@@ -380,3 +380,15 @@ TEST_F(CaptureFixture, WindowsAndControlsOnEveryMonitor) {
   for (int y = 0; y < bmp.height; y += 7)
     for (int x = 0; x < bmp.width; x += 7) ASSERT_EQ(bmp.Pixel(x, y), TargetSwatchColours[1]) << x << "," << y;
 }
+
+// Where the hooked program may not hide the mask (on Windows, an application of
+// higher integrity), the application hides it when told of the capture.
+TEST_F(CaptureFixture, TheMaskIsHiddenWhereTheHookedProgramIsRefusedTheHide) {
+  Arm(ControlCopy);
+  ASSERT_TRUE(MoveOntoSwatch(1));
+  ASSERT_EQ(SendMessageA(targetWindow, WM_APP_REFUSE_HIDE, 0, 0), 0);
+  ASSERT_TRUE(CaptureAt(SwatchCentre(1), 0));
+  EXPECT_EQ(SendMessageA(targetWindow, WM_APP_REFUSE_HIDE, 0, 0), 1);
+  // Posted before the capture was announced, so handled before it.
+  EXPECT_FALSE(IsWindowVisible(HostMask()));
+}

@@ -111,6 +111,42 @@ TEST_F(DrawCopyTest, DrawingsAreBurnedInWhereTheyWereDrawn) {
   EXPECT_EQ(At(second, r1.x, midY), TargetSwatchColours[0]);
 }
 
+// Esc (the target has the keyboard), Alt+F4 on the mask and the application's
+// cancel (a WM_CLOSE to it) end an armed capture in every mode without a picture:
+// the drawings go, the one being dragged too, and the earlier temporary file stays.
+// With nothing armed Esc reaches the program, and the next arming captures.
+TEST_F(DrawCopyTest, EscAltF4AndCancelEndEveryModeWithoutAPicture) {
+  const std::string earlier = "an earlier picture";
+  FILE* file = fopen(tempPath.c_str(), "wb");
+  ASSERT_TRUE(file != NULL && fputs(earlier.c_str(), file) >= 0 && fclose(file) == 0);
+  POINT a = ClientPoint(30, 60), b = ClientPoint(250, 60);
+  for (CaptureMode mode : {WindowCopy, RectCopy, DrawCopy})
+    for (int way = 0; way < 3; way++) {
+      SCOPED_TRACE(mode * 3 + way);
+      if (mode == WindowCopy) {
+        Arm(WindowCopy);
+        ASSERT_TRUE(MoveOnto(SwatchCentre(0), TargetScreenRect()));
+      } else {
+        ASSERT_TRUE(RestPointerAt(PointerRest));
+        ArmFullScreen(mode);
+        ASSERT_TRUE(mode != DrawCopy || way == 2 || DrawObject(a, b));  // the last: only one dragged
+        ToMask(WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(40, 150));
+        ToMask(WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(250, 150));
+      }
+      if (way == 0)
+        PressEsc();
+      else
+        SendMessageA(HostMask(), way == 1 ? WM_SYSCOMMAND : WM_CLOSE, SC_CLOSE, 0);
+      ExpectCancelled(0, earlier);
+    }
+  PressEsc();
+  EXPECT_TRUE(WaitUntil([&] { return TargetSaw(WM_KEYDOWN) == 1; }, Timeout));
+  ASSERT_TRUE(RestPointerAt(PointerRest));
+  ArmFullScreen(DrawCopy);
+  BmpFile bmp = CaptureScreen();
+  EXPECT_EQ(RunAcross(bmp, (a.x + b.x) / 2, a.y, 0, 1, Red), 0);
+}
+
 TEST_F(DrawCopyTest, ClickAddsNothingAndSelectWithDeleteRemovesTheChosenObject) {
   ArmFullScreen(DrawCopy);
   Pick(RedSwatch);

@@ -5,6 +5,7 @@
 #include "capture/draw_objects.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/e2e/host/lib_host.h"
+#include "tests/e2e/patch_import.h"
 #include "tests/e2e/target/target_layout.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/screen_pixels.h"
@@ -22,29 +23,6 @@ static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_RBUTTONDOWN: gRightPresses++; return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// Points module's import of that name at replacement; the import it had, or null.
-static void* PatchImport(HMODULE module, const char* name, void* replacement) {
-  BYTE* base = (BYTE*)module;
-  IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
-  DWORD at = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
-  for (IMAGE_IMPORT_DESCRIPTOR* d = (IMAGE_IMPORT_DESCRIPTOR*)(base + at); d->Name != 0; d++) {
-    IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + d->OriginalFirstThunk);
-    IMAGE_THUNK_DATA* slots = (IMAGE_THUNK_DATA*)(base + d->FirstThunk);
-    for (; names->u1.AddressOfData != 0; names++, slots++) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
-          lstrcmpA((const char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name, name) != 0)
-        continue;
-      DWORD protect;
-      VirtualProtect(slots, sizeof(*slots), PAGE_READWRITE, &protect);
-      void* previous = (void*)slots->u1.Function;
-      slots->u1.Function = (ULONG_PTR)replacement;
-      VirtualProtect(slots, sizeof(*slots), protect, &protect);
-      return previous;
-    }
-  }
-  return NULL;
 }
 
 // The library's UnhookWindowsHookEx while a test replaces it: notes the handle, then
@@ -263,12 +241,13 @@ TEST_F(LibraryTest, ACaptureRemovesTheHookBeforeTheOutputStage) {
   EXPECT_EQ(rec->glCaptured, 1);
   EXPECT_EQ(rec->glhHook, (HHOOK)NULL);
   EXPECT_TRUE(WaitUntil([&] { return gCopied == 1; }, Timeout));
-  ASSERT_EQ(startHook(WindowCopy), 1);
+  ASSERT_EQ(startHook(RectCopy), 1);
   EXPECT_NE(rec->glhHook, (HHOOK)NULL);
   EXPECT_EQ(rec->glCaptured, 0);
-  // A hooked program's word that it took a capture: while one is armed the hook stays.
+  // A hooked program's word that it took a capture: while one is armed the hook and the mask stay.
   SendMessageA(rec->glhMaskWnd, WM_USER_HOOKIDLE, 0, 0);
   EXPECT_NE(rec->glhHook, (HHOOK)NULL);
+  EXPECT_TRUE(IsWindowVisible(rec->glhMaskWnd));
 
   Process target = Launch(BinDir() + "Target.exe");
   HWND window = WaitForWindow(TargetClass, TargetTitle, target.pid, Timeout);
@@ -311,6 +290,9 @@ TEST_F(LibraryTest, AHookWhoseRemovalFailsIsKeptUntilItIsRemoved) {
   SendMessageA(rec->glhMaskWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
   EXPECT_EQ(rec->glCaptured, 1);
   EXPECT_EQ(rec->glhHook, kept);
+  // The hook's code stays loaded, however often the library is let go.
+  for (int i = 0; i < 100; i++) FreeLibrary(lib);
+  ASSERT_EQ(GetModuleHandleA("Vistrel.dll"), lib);
   ASSERT_EQ(startHook(WindowCopy), 1);
   EXPECT_EQ(rec->glhHook, kept);
   stopHook();
@@ -450,6 +432,29 @@ TEST_F(LibraryTest, ModeAndObjectWrittenIntoTheRecordMidDragChangeNothing) {
   EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, foreign));
   HeapFree(GetProcessHeap(), 0, foreign);
   DeleteFileA(temp.c_str());
+}
+
+// Esc is the cancel's hot key only while a capture is armed. Where another program
+// holds it, the capture still arms, and Esc on the mask cancels.
+TEST_F(LibraryTest, EscIsHeldOnlyWhileACaptureIsArmed) {
+  auto escFree = [] {
+    bool free = RegisterHotKey(NULL, 0xBFFF, 0, VK_ESCAPE) != 0;
+    if (free) UnregisterHotKey(NULL, 0xBFFF);
+    return free;
+  };
+  ASSERT_EQ(startHook(RectCopy), 1);
+  EXPECT_FALSE(escFree());
+  SendMessageA(rec->glhMaskWnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+  EXPECT_TRUE(escFree());
+  ASSERT_TRUE(RegisterHotKey(NULL, 0xBFFF, 0, VK_ESCAPE));
+  ASSERT_EQ(startHook(DrawCopy), 1);
+  SendMessageA(rec->glhMaskWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(rec->glCaptured == 1 && !IsWindowVisible(rec->glhMaskWnd));
+  UnregisterHotKey(NULL, 0xBFFF);
+  ASSERT_EQ(startHook(WindowCopy), 1);
+  stopHook();
+  EXPECT_TRUE(escFree());
+  DeleteFileA(CaptureTempPath().c_str());
 }
 
 TEST_F(LibraryTest, StopHookReleasesOnceAndForgetsEverything) {

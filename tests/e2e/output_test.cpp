@@ -99,6 +99,16 @@ static bool NamedWithin(const std::string& name, int first, int last, const char
   return false;
 }
 
+// Makes folders below base down to a path of that length; empty when one could not be made.
+static std::string DeepFolder(std::string folder, size_t length) {
+  while (folder.size() < length) {
+    size_t room = length - folder.size() - 1;
+    folder += "\\" + std::string(room > 25 ? 20 : room, 'd');
+    if (!CreateDirectoryA(folder.c_str(), NULL)) return "";
+  }
+  return folder;
+}
+
 static bool Near(DWORD rgb, DWORD want) {
   for (int shift = 0; shift < 24; shift += 8) {
     int a = (rgb >> shift) & 0xFF, b = (want >> shift) & 0xFF;
@@ -333,14 +343,13 @@ TEST_F(OutputTest, MissingFolderOrUnreadableTemporaryFileGivesNoFileAndTheNextOu
   EXPECT_TRUE(FilesIn(outDir).empty());
   EXPECT_TRUE(FilesIn(picsDir).empty());
 
-  // A folder missing at the start: the run's pictures go to the Pictures folder, even
-  // once it is there.
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+  // A folder missing at the start: the pictures go to the Pictures folder while it is
+  // missing, and into it once it is there.
   outDir = picsDir;
   PutTempFile(MakeTestBmp(16, 16, 2));
   ExpectBmpOutput();
-  EXPECT_TRUE(FilesIn(folder).empty());
-  folder = picsDir;
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+  outDir = folder;
 
   // A temporary file another program holds exclusively is not output, nor counted as
   // output: once let go, the next WM_USER_COPIED outputs it.
@@ -348,10 +357,10 @@ TEST_F(OutputTest, MissingFolderOrUnreadableTemporaryFileGivesNoFileAndTheNextOu
   HANDLE holder = CreateFileA((tempDir + "CaptureTemp.bmp").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   CopiedAndHandled();
-  EXPECT_EQ(FilesIn(folder).size(), 1u);
+  EXPECT_TRUE(FilesIn(folder).empty());
   CloseHandle(holder);
   ExpectBmpOutput();
-  EXPECT_EQ(FilesIn(folder).size(), 2u);
+  EXPECT_EQ(FilesIn(folder).size(), 1u);
 }
 
 TEST_F(OutputTest, ATakenJpgNameGetsASuffixAndTheOldFileStays) {
@@ -375,12 +384,7 @@ TEST_F(OutputTest, ATakenJpgNameGetsASuffixAndTheOldFileStays) {
 TEST_F(OutputTest, NamesThatWouldNotFitAreSkippedAndTheProgramGoesOn) {
   Folders("longname");
   // A folder of 90 characters: every name in it is over 99.
-  std::string folder = outDir;
-  while (folder.size() < 90) {
-    size_t room = 90 - folder.size() - 1;
-    folder += "\\" + std::string(room > 25 ? 20 : room, 'd');
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
-  }
+  std::string folder = DeepFolder(outDir, 90);
   ASSERT_EQ(folder.size(), 90u);
   Start(folder, "BMP");
   PutTempFile(MakeTestBmp(16, 16, 1));
@@ -393,6 +397,23 @@ TEST_F(OutputTest, NamesThatWouldNotFitAreSkippedAndTheProgramGoesOn) {
   std::vector<std::string> files = FilesIn(picsDir);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(ReadFileText((picsDir + "\\" + files[0]).c_str()), bmp);
+}
+
+// A Pictures folder of 90 characters (a folder synchronised to a cloud drive) takes
+// the pictures by its short name, as the default folder and where an output folder
+// named by its long name leaves no room for them.
+TEST_F(OutputTest, ALongPicturesFolderLosesNoPicture) {
+  Folders("longpics");
+  outDir = DeepFolder(picsDir, 90);
+  ASSERT_EQ(outDir.size(), 90u);
+  SetPicturesFolder(outDir);
+  for (const std::string& savePath : {std::string(), outDir}) {
+    Start(savePath, "BMP");
+    PutTempFile(MakeTestBmp(16, 16, savePath.empty() ? 1 : 2));
+    ExpectBmpOutput();
+    Kill(app);
+  }
+  EXPECT_EQ(FilesIn(outDir).size(), 2u);
 }
 
 TEST_F(OutputTest, ATemporaryPathThatWouldNotFitIsSkipped) {
@@ -463,22 +484,27 @@ TEST_F(OutputTest, AFolderGoneAtTheCopyIsTracedByNameAndThePictureTakesAFreeName
             std::string::npos) << log;
 }
 
-TEST_F(OutputTest, APictureBothFoldersRefusedIsNeverOutputAsALaterCapture) {
+// The output folder is the Pictures folder, and it names a file: the picture is kept
+// in the temporary folder under its output name, and never output again as a later capture.
+TEST_F(OutputTest, APictureNoFolderTakesIsKeptInTheTemporaryFolderAndNeverOutputAgain) {
   Folders("refused");
-  Start(outDir, "BMP");
-  // The Pictures folder names a file, and the output folder goes.
-  ASSERT_TRUE(WriteWholeFile(picsDir + "\\file", OldPicture));
-  SetPicturesFolder(picsDir + "\\file");
-  ASSERT_TRUE(RemoveDirectoryA(outDir.c_str()));
+  std::string file = picsDir + "\\file";
+  ASSERT_TRUE(WriteWholeFile(file, OldPicture));
+  SetPicturesFolder(file);
+  Start(file, "BMP");
   PutTempFile(MakeTestBmp(16, 16, 1));
   CopiedAndHandled();
+  std::vector<std::string> kept = FilesIn(tempDir.substr(0, tempDir.size() - 1));
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[1].compare(0, 4, "PIC_"), 0) << kept[1];
+  EXPECT_EQ(ReadFileText((tempDir + kept[1]).c_str()), bmp);
 
-  // Both take pictures again; the next capture could not write its temporary file.
-  ASSERT_TRUE(CreateDirectoryA(outDir.c_str(), NULL));
+  // The Pictures folder takes pictures again; the next capture could not write its
+  // temporary file.
   SetPicturesFolder(picsDir);
   CopiedAndHandled();
-  EXPECT_TRUE(FilesIn(outDir).empty());
   EXPECT_EQ(FilesIn(picsDir), std::vector<std::string>{"file"});
+  outDir = picsDir;
   PutTempFile(MakeTestBmp(16, 16, 2));
   ExpectBmpOutput();
 }

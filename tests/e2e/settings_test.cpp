@@ -248,27 +248,27 @@ TEST_F(SettingsTest, TheFolderIsStoredOnlyWhenItIsAnExistingFolder) {
   ASSERT_EQ(longest.size(), 99u);
   ASSERT_TRUE(CreateDirectoryA(longest.c_str(), NULL));
 
-  // "c:\" is a folder like any other.
-  SetSetting("SavePath", "c:\\");
+  // A stored folder missing at start (a drive not plugged in) shows as stored, and a
+  // Save keeps it; so does an empty field.
+  SetSetting("SavePath", "d:\\kept");
   StartShown();
   HWND dialog = OpenSettings();
   ASSERT_TRUE(dialog != NULL);
-  EXPECT_EQ(FolderText(dialog), "c:\\");
-  Click(dialog, IDCANCEL);
+  EXPECT_EQ(FolderText(dialog), "d:\\kept");
+  Click(dialog, IDOK);
   ASSERT_TRUE(Closed(dialog));
-
-  // A folder that does not exist shows as the Pictures folder, where the pictures go;
-  // an empty field leaves the stored one alone.
-  SetSetting("SavePath", "d:\\kept");
+  EXPECT_EQ(Setting("SavePath"), "d:\\kept");
   dialog = OpenSettings();
   ASSERT_TRUE(dialog != NULL);
-  EXPECT_EQ(FolderText(dialog), Pictures());
   SetDlgItemTextA(dialog, FolderEdit, "");
   Click(dialog, IDOK);
   ASSERT_TRUE(Closed(dialog));
   EXPECT_EQ(Setting("SavePath"), "d:\\kept");
   EXPECT_EQ(Setting("FileFormat"), "BMP");
 
+  // "c:\" is a folder like any other.
+  SaveFolder("c:\\");
+  EXPECT_EQ(Setting("SavePath"), "c:\\");
   SaveFolder(existing);
   EXPECT_EQ(Setting("SavePath"), existing);
 

@@ -106,10 +106,9 @@ TEST_F(ShellTest, CaptureCommandsArmTheLibraryInTheirModes) {
     EXPECT_TRUE(ClickThrough());
   }
 
-  // Cancel, and the ids no menu item uses, leave the armed capture as it was.
+  // The ids no menu item uses leave the armed capture as it was.
   HHOOK hook = shared->glhHook;
-  const WPARAM inert[] = {IDM_CANCELCAPTURE, 32781, 32782, 32785, 32788, 32789, 32790,
-                          MAKEWPARAM(IDM_CANCELCAPTURE, 1)};
+  const WPARAM inert[] = {32781, 32782, 32785, 32788, 32789, 32790};
   for (WPARAM id : inert) {
     SCOPED_TRACE(id);
     EXPECT_EQ(SendCommand(id), 0);
@@ -119,6 +118,25 @@ TEST_F(ShellTest, CaptureCommandsArmTheLibraryInTheirModes) {
     EXPECT_TRUE(IsWindowVisible(main));
     EXPECT_EQ(WaitForSingleObject(app.handle, 0), (DWORD)WAIT_TIMEOUT);
   }
+}
+
+// The cancel command, and a WM_CLOSE to the mask (Alt+F4 on it), end an armed
+// capture; the program and its tray icon stay.
+TEST_F(ShellTest, CancelAndAClosedMaskEndTheCaptureAndTheProgramStays) {
+  SendCommand(IDM_HIDE);
+  EXPECT_EQ(SendCommand(IDM_CANCELCAPTURE), 0);  // nothing armed
+  const WPARAM ids[] = {IDM_WINDOWCOPY, IDM_RECTCOPY, IDM_DRAWCOPY, 0};
+  for (WPARAM id : ids) {
+    SendCommand(id ? id : IDM_DRAWCOPY);
+    HWND mask = Mask();
+    ASSERT_TRUE(shared->glhHook != NULL);
+    if (id) EXPECT_EQ(SendCommand(IDM_CANCELCAPTURE), 0);
+    else SendMessageA(mask, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(shared->glhHook == NULL && shared->glCaptured == 1) << id;
+    EXPECT_TRUE(IsWindow(mask) && !IsWindowVisible(mask)) << id;
+  }
+  SendCommand(IDM_RECTCOPY);
+  EXPECT_TRUE(WaitUntil([&] { return MaskCoversScreen() && TrayIconCount() == 1; }, Timeout));
 }
 
 TEST_F(ShellTest, ExitCommandUnhooksRemovesTheIconAndEndsWithZero) {
@@ -152,8 +170,9 @@ TEST_F(ShellTest, HideGoesToTheTrayAndATrayClickShowsTheWindowAgain) {
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != 0; }, Timeout));
   EXPECT_EQ(TrayIconCount(), 1);
 
-  // Remove the icon behind the program's back: a second hide must not add it again,
-  // nor must the shell's "TaskbarCreated" broadcast, since one icon was added this run.
+  // Remove the icon behind the program's back: a second hide does not add it again,
+  // one icon serves the run; the shell's "TaskbarCreated", sent when a restarted
+  // shell has lost every icon, does.
   NOTIFYICONDATAA record;
   ZeroMemory(&record, sizeof(record));
   record.cbSize = NOTIFYICONDATAA_V3_SIZE;
@@ -163,9 +182,8 @@ TEST_F(ShellTest, HideGoesToTheTrayAndATrayClickShowsTheWindowAgain) {
   ASSERT_TRUE(WaitUntil([] { return TrayIconCount() == 0; }, Timeout));
   SendCommand(IDM_HIDE);
   EXPECT_FALSE(IsWindowVisible(main));
-  SendMessageA(main, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-  // Both were sent, so the program has handled them, and the shell's answer to any
-  // add of its comes before the test's own add below.
+  // Sent, so the program has handled it, and the shell's answer to any add of its
+  // comes before the test's own add below.
   ZeroMemory(&record, sizeof(record));
   record.cbSize = NOTIFYICONDATAA_V3_SIZE;
   record.hWnd = main;
@@ -176,6 +194,8 @@ TEST_F(ShellTest, HideGoesToTheTrayAndATrayClickShowsTheWindowAgain) {
   record.uFlags = 0;
   Shell_NotifyIconA(NIM_DELETE, &record);
   EXPECT_TRUE(WaitUntil([] { return TrayIconCount() == 0; }, Timeout));
+  SendMessageA(main, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(WaitUntil([] { return TrayIconCount() == 1; }, Timeout));
 
   // The tray callback for a left button release shows the window; other mouse
   // messages, the double click among them, do nothing.

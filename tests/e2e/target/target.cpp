@@ -7,6 +7,7 @@
 // count of the control of that id alone (swatch i has id 100 + i).
 #include <windows.h>
 #include <stdlib.h>
+#include "tests/e2e/patch_import.h"
 #include "tests/e2e/target/target_layout.h"
 
 // Mouse and non-client mouse messages all lie below 0x300. The window's counts,
@@ -50,6 +51,13 @@ static HWND MakeSolid(HWND parent, const RECT& r, COLORREF colour, DWORD style, 
   return child;
 }
 
+static LONG gRefusedHides;
+static BOOL WINAPI RefusedShowWindowAsync(HWND, int) {
+  gRefusedHides++;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
 static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Count(message);
   switch (message) {
@@ -61,6 +69,12 @@ static LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_APP_COUNT:
       if (wParam >= 0x300 || (lParam != 0 && (lParam < 100 || lParam >= 112))) return -1;
       return lParam == 0 ? gCounts[wParam] : gControlCounts[lParam - 100][wParam];
+    case WM_APP_REFUSE_HIDE: {
+      HMODULE library = GetModuleHandleA("Vistrel.dll");
+      if (library == NULL) return -1;
+      if (PatchImport(library, "ShowWindowAsync", (void*)RefusedShowWindowAsync) == NULL) return -1;
+      return gRefusedHides;
+    }
     case WM_NCRBUTTONDOWN:
     case WM_CONTEXTMENU:
       // A right press on the caption neither holds the mouse until its release

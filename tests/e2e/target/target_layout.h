@@ -6,6 +6,10 @@ static const char TargetClass[] = "VistrelTarget";
 static const char TargetTitle[] = "Vistrel Test Target";
 static const char TargetSwatchClass[] = "VistrelTargetSwatch";
 static const UINT WM_APP_COUNT = WM_APP + 1;
+// From now on the capture library loaded in the target is refused ShowWindowAsync,
+// as Windows refuses it for a window of higher integrity; returns how often it was
+// refused so far, or -1 when the library is not loaded.
+static const UINT WM_APP_REFUSE_HIDE = WM_APP + 2;
 
 static const COLORREF TargetClientColour = RGB(40, 90, 160);
 static const int TargetSwatchCount = 3;
