@@ -8,10 +8,7 @@
 #include "common/trace_log.h"
 
 void CancelCapture(void) {
-  if (!CaptureArmed()) {
-    EndArmedCapture();
-    return;
-  }
+  if (!CaptureArmed()) return;
   TraceLog("CancelCapture()");
   // As a capture does, first: from here every hook call passes on.
   glShared.glCaptured = 1;

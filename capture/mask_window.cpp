@@ -98,8 +98,12 @@ static void OnActivate(WPARAM state) {
 LRESULT CALLBACK MaskWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      // Posted by a hooked program that took a capture.
-      AllowMessagesFromLowerPrograms(window, &WM_USER_HOOKIDLE, 1);
+      // Posted by a hooked program that took a capture, and the null message such a
+      // program sends after its hide, on a composed desktop, to see it taken.
+      {
+        static const UINT fromBelow[2] = {WM_USER_HOOKIDLE, WM_NULL};
+        AllowMessagesFromLowerPrograms(window, fromBelow, 2);
+      }
       return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(window, wParam, lParam);
